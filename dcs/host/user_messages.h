@@ -1,0 +1,8 @@
+// The driver's two ways of telling the user about a problem.
+#pragma once
+
+// A modal box with no owner window, fixed text and caption, and an OK button.
+void show_message(const char* text, const char* caption);
+
+// A message key that the host turns into the text it shows.
+void report_error_key(const char* key);

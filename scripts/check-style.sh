@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Formatting of every C++ source, and the static checkers on the driver.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mapfile -t sources < <(git ls-files '*.cpp' '*.h')
+clang-format --dry-run --Werror "${sources[@]}"
+
+mapfile -t driver < <(git ls-files 'dcs/*.cpp')
+cppcheck --quiet --error-exitcode=1 --enable=warning,performance,portability \
+  --std=c++20 --language=c++ --inline-suppr -I dcs "${driver[@]}"
+clang-tidy --quiet "${driver[@]}" -- -std=c++20 -I dcs -fno-exceptions -fno-rtti 2>/dev/null
+echo "style: clean"

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Every test of the project: style and static checks, then each configuration
+# built and tested (64-bit with sanitizers, 32-bit under qemu-i386 where
+# needed, the Windows DLL checked as a file, and a bounded fuzzing run).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+scripts/check-style.sh
+
+for preset in native linux32 windows; do
+  echo "=== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done

@@ -1,0 +1,62 @@
+// Test controls of the stand-in host library. The stand-in keeps one heap for
+// the program and the driver: every block carries a header naming its family
+// (malloc or new), so a block released by the wrong family, twice, or not
+// from this heap stops the process with a message.
+#pragma once
+
+#include <cstddef>
+
+#include "host/platform.h"
+
+#ifdef CORVA_IMPLEMENTATION
+#define CORVA_CONTROL_API DCS_EXPORT
+#else
+#define CORVA_CONTROL_API DCS_IMPORT
+#endif
+
+extern "C" {
+
+enum CorvaFunction {
+  CORVA_MALLOC,
+  CORVA_FREE,
+  CORVA_REALLOC,
+  CORVA_CALLOC,
+  CORVA_MSIZE,
+  CORVA_STRDUP,
+  CORVA_NEW,
+  CORVA_DELETE,
+  CORVA_ERROR_MSG,
+  CORVA_GET_MODULE_NAME,
+  CORVA_OVMATHERR,
+  CORVA_FUNCTION_COUNT
+};
+
+// Forgets call counts, error keys, the failure schedule and the matherr
+// settings. Live blocks stay counted: they are still live.
+CORVA_CONTROL_API void corva_reset(void);
+
+CORVA_CONTROL_API long corva_live_blocks(void);
+CORVA_CONTROL_API long corva_live_malloc_blocks(void);
+CORVA_CONTROL_API long corva_live_new_blocks(void);
+CORVA_CONTROL_API long corva_calls(enum CorvaFunction function);
+// Allocation attempts (malloc, realloc, calloc, strdup, new) since the reset.
+CORVA_CONTROL_API long corva_allocations(void);
+
+// The n-th allocation attempt from now (1 for the next) returns null, and so
+// does every later one while `sticky` is nonzero; 0 fails nothing.
+CORVA_CONTROL_API void corva_fail_allocation(long n, int sticky);
+
+// Keys passed to ErrorMsg since the reset, oldest first.
+CORVA_CONTROL_API int corva_error_key_count(void);
+CORVA_CONTROL_API const char* corva_error_key(int index);
+
+// What GetModuleName answers, and what Ovmatherr returns and last received.
+CORVA_CONTROL_API void corva_set_module_name(const char* name);
+CORVA_CONTROL_API void corva_set_matherr_result(int result);
+CORVA_CONTROL_API const char* corva_last_matherr_module(void);
+CORVA_CONTROL_API const struct _exception* corva_last_matherr_record(void);
+
+// The byte that fills fresh malloc and new blocks.
+enum { CORVA_FRESH_FILL = 0xA5 };
+
+}  // extern "C"

@@ -1,0 +1,77 @@
+// Test controls of the stand-in emulator client library. A test scripts the
+// initialization string and, per tag (kind, data set and name, the name
+// without regard to ASCII letter case), what a read answers; it reads back
+// what the driver wrote to an input and the log of every call.
+#pragma once
+
+#include <cstdint>
+
+#include "host/platform.h"
+
+#ifdef DRAVLINK_IMPLEMENTATION
+#define DRAVLINK_CONTROL_API DCS_EXPORT
+#else
+#define DRAVLINK_CONTROL_API DCS_IMPORT
+#endif
+
+extern "C" {
+
+enum DravlinkKind {
+  DRAVLINK_AI,
+  DRAVLINK_AO,
+  DRAVLINK_DI,
+  DRAVLINK_DO,
+  DRAVLINK_DCD,
+  DRAVLINK_CALC
+};
+
+// The status a read gives for a tag the test has not scripted.
+enum { DRAVLINK_UNKNOWN_TAG = 7 };
+
+// Flags of a scripted read: leave the value or the status as the caller had it.
+enum { DRAVLINK_LEAVE_VALUE = 1, DRAVLINK_LEAVE_STATUS = 2 };
+
+// One call into the library, as the driver made it.
+struct DravlinkCall {
+  int ordinal;  // 1 to 11, as the driver binds them
+  std::int32_t ds;
+  const char* tag;           // the pointer the driver passed
+  char tag_text[72];         // its text, cut to 71 characters
+  std::int32_t* handle;      // the address the driver passed
+  std::int32_t handle_word;  // the word at that address when called
+  const void* value;         // the value address the driver passed
+  double real;               // value written or read (analog, calc)
+  std::int32_t integer;      // value written or read (discrete, state)
+  std::int32_t status;       // status written, or the status word as found if left
+};
+
+// Forgets the string, every scripted tag, every input and the log.
+DRAVLINK_CONTROL_API void dravlink_reset(void);
+
+// The initialization string; EmuGetInitLength reports its length unless
+// dravlink_set_init_length has set another answer. EmuGetInitString copies
+// at most as many characters as it reported.
+DRAVLINK_CONTROL_API void dravlink_set_init_string(const char* text, std::int32_t length);
+DRAVLINK_CONTROL_API void dravlink_set_init_length(std::int32_t length);
+
+// What a read of the tag answers: `real` for AO and CALC, `integer` for DO
+// (the value) and DCD (the state).
+DRAVLINK_CONTROL_API void dravlink_set_output(enum DravlinkKind kind, std::int32_t ds,
+                                              const char* name, double real, std::int32_t integer,
+                                              std::int32_t status, int flags);
+
+// The last value the driver wrote to an AI (real) or DI (integer) input;
+// returns 0 when none was written.
+DRAVLINK_CONTROL_API int dravlink_input(enum DravlinkKind kind, std::int32_t ds, const char* name,
+                                        double* real, std::int32_t* integer);
+
+DRAVLINK_CONTROL_API int dravlink_call_count(void);
+DRAVLINK_CONTROL_API void dravlink_clear_calls(void);
+DRAVLINK_CONTROL_API const DravlinkCall* dravlink_call(int index);
+
+// Every handle word the library hands out is nonzero; it gives one per tag
+// the first time a call arrives with a zero handle.
+DRAVLINK_CONTROL_API std::int32_t dravlink_handle_of(enum DravlinkKind kind, std::int32_t ds,
+                                                     const char* name);
+
+}  // extern "C"

@@ -1,0 +1,225 @@
+// Stand-in for the emulator's client library: scripted answers per tag, the
+// inputs the driver wrote, and a log of every call. Value and status
+// arguments point into packed host records and may be misaligned, so they
+// are read and written byte-wise.
+#define DRAVLINK_IMPLEMENTATION
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "dravlink/dravlink_control.h"
+#include "emulator/dravlink.h"
+
+namespace {
+
+struct Tag {
+  DravlinkKind kind;
+  std::int32_t ds;
+  std::string name;
+  std::int32_t handle;  // nonzero, unique per tag
+  bool scripted = false;
+  double real = 0.0;
+  std::int32_t integer = 0;
+  std::int32_t status = 0;
+  int flags = 0;
+  bool written = false;
+  double input_real = 0.0;
+  std::int32_t input_integer = 0;
+};
+
+struct State {
+  std::string init_string;
+  std::int32_t reported_length = 0;
+  std::vector<Tag> tags;
+  std::vector<DravlinkCall> calls;
+};
+
+State& state() {
+  static State instance;
+  return instance;
+}
+
+bool same_name(const std::string& a, const char* b) {
+  std::size_t length = std::strlen(b);
+  if (a.size() != length) return false;
+  for (std::size_t i = 0; i < length; ++i) {
+    auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; };
+    if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+Tag& tag_of(DravlinkKind kind, std::int32_t ds, const char* name) {
+  State& s = state();
+  for (Tag& tag : s.tags) {
+    if (tag.kind == kind && tag.ds == ds && same_name(tag.name, name)) return tag;
+  }
+  Tag tag{kind, ds, name, static_cast<std::int32_t>(s.tags.size()) + 1};
+  s.tags.push_back(tag);
+  return s.tags.back();
+}
+
+template <typename T>
+T load(const void* address) {
+  T value;
+  std::memcpy(&value, address, sizeof value);
+  return value;
+}
+
+template <typename T>
+void store(void* address, T value) {
+  std::memcpy(address, &value, sizeof value);
+}
+
+// Logs the call and hands out the tag's handle word when the caller's is 0.
+DravlinkCall& begin_call(int ordinal, DravlinkKind kind, std::int32_t ds, char* tag,
+                         std::int32_t* handle, const void* value, Tag** found) {
+  DravlinkCall call{};
+  call.ordinal = ordinal;
+  call.ds = ds;
+  call.tag = tag;
+  if (tag != nullptr) {
+    std::strncpy(call.tag_text, tag, sizeof call.tag_text - 1);
+  }
+  call.handle = handle;
+  call.handle_word = load<std::int32_t>(handle);
+  call.value = value;
+  Tag& entry = tag_of(kind, ds, tag != nullptr ? tag : "");
+  if (call.handle_word == 0) store(handle, entry.handle);
+  *found = &entry;
+  state().calls.push_back(call);
+  return state().calls.back();
+}
+
+// A read: the scripted answer, or DRAVLINK_UNKNOWN_TAG for a tag never scripted.
+template <typename T>
+void answer_read(DravlinkCall& call, const Tag& tag, T scripted, void* value,
+                 std::int32_t* status) {
+  if (!tag.scripted) {
+    store(status, std::int32_t{DRAVLINK_UNKNOWN_TAG});
+  } else {
+    if ((tag.flags & DRAVLINK_LEAVE_VALUE) == 0) store(value, scripted);
+    if ((tag.flags & DRAVLINK_LEAVE_STATUS) == 0) store(status, tag.status);
+  }
+  call.status = load<std::int32_t>(status);
+  if constexpr (sizeof(T) == sizeof(double)) {
+    call.real = load<double>(value);
+  } else {
+    call.integer = load<std::int32_t>(value);
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+std::int32_t DCS_STDCALL EmuGetInitLength(void) { return state().reported_length; }
+
+std::int32_t DCS_STDCALL EmuGetInitString(char* buffer) {
+  const State& s = state();
+  std::size_t room = s.reported_length > 0 ? static_cast<std::size_t>(s.reported_length) : 0;
+  std::size_t length = std::min(room, s.init_string.size());
+  std::memcpy(buffer, s.init_string.data(), length);
+  buffer[length] = '\0';  // the caller's buffer holds room + 1 bytes
+  return 0;
+}
+
+std::int32_t DCS_STDCALL EmuReset(void) {
+  DravlinkCall call{};
+  call.ordinal = 3;
+  state().calls.push_back(call);
+  return 0;
+}
+
+double DCS_STDCALL EmuWriteAnalogIn(std::int32_t ds, char* tag, std::int32_t* handle, double* value,
+                                    std::int32_t* status) {
+  Tag* entry = nullptr;
+  DravlinkCall& call = begin_call(5, DRAVLINK_AI, ds, tag, handle, value, &entry);
+  call.real = entry->input_real = load<double>(value);
+  entry->written = true;
+  store(status, std::int32_t{0});
+  return call.real;
+}
+
+double DCS_STDCALL EmuReadAnalogOut(std::int32_t ds, char* tag, std::int32_t* handle, double* value,
+                                    std::int32_t* status) {
+  Tag* entry = nullptr;
+  DravlinkCall& call = begin_call(6, DRAVLINK_AO, ds, tag, handle, value, &entry);
+  answer_read(call, *entry, entry->real, value, status);
+  return call.real;
+}
+
+std::int32_t DCS_STDCALL EmuWriteDiscreteIn(std::int32_t ds, char* tag, std::int32_t* handle,
+                                            std::int32_t* value, std::int32_t* status) {
+  Tag* entry = nullptr;
+  DravlinkCall& call = begin_call(8, DRAVLINK_DI, ds, tag, handle, value, &entry);
+  call.integer = entry->input_integer = load<std::int32_t>(value);
+  entry->written = true;
+  store(status, std::int32_t{0});
+  return 0;
+}
+
+std::int32_t DCS_STDCALL EmuReadDiscreteOut(std::int32_t ds, char* tag, std::int32_t* handle,
+                                            std::int32_t* value, std::int32_t* status) {
+  Tag* entry = nullptr;
+  DravlinkCall& call = begin_call(9, DRAVLINK_DO, ds, tag, handle, value, &entry);
+  answer_read(call, *entry, entry->integer, value, status);
+  return 0;
+}
+
+std::int32_t DCS_STDCALL EmuReadDcdState(std::int32_t ds, char* tag, std::int32_t* handle,
+                                         std::int32_t* state_out, std::int32_t* status) {
+  Tag* entry = nullptr;
+  DravlinkCall& call = begin_call(10, DRAVLINK_DCD, ds, tag, handle, state_out, &entry);
+  answer_read(call, *entry, entry->integer, state_out, status);
+  return 0;
+}
+
+double DCS_STDCALL EmuReadCalc(std::int32_t ds, char* tag, std::int32_t* handle, double* value,
+                               std::int32_t* status) {
+  Tag* entry = nullptr;
+  DravlinkCall& call = begin_call(11, DRAVLINK_CALC, ds, tag, handle, value, &entry);
+  answer_read(call, *entry, entry->real, value, status);
+  return call.real;
+}
+
+void dravlink_reset(void) { state() = State{}; }
+
+void dravlink_set_init_string(const char* text, std::int32_t length) {
+  State& s = state();
+  s.init_string.assign(text, static_cast<std::size_t>(length));
+  s.reported_length = length;
+}
+
+void dravlink_set_init_length(std::int32_t length) { state().reported_length = length; }
+
+void dravlink_set_output(enum DravlinkKind kind, std::int32_t ds, const char* name, double real,
+                         std::int32_t integer, std::int32_t status, int flags) {
+  Tag& tag = tag_of(kind, ds, name);
+  tag.scripted = true;
+  tag.real = real;
+  tag.integer = integer;
+  tag.status = status;
+  tag.flags = flags;
+}
+
+int dravlink_input(enum DravlinkKind kind, std::int32_t ds, const char* name, double* real,
+                   std::int32_t* integer) {
+  const Tag& tag = tag_of(kind, ds, name);
+  if (real != nullptr) *real = tag.input_real;
+  if (integer != nullptr) *integer = tag.input_integer;
+  return tag.written ? 1 : 0;
+}
+
+int dravlink_call_count(void) { return static_cast<int>(state().calls.size()); }
+void dravlink_clear_calls(void) { state().calls.clear(); }
+const DravlinkCall* dravlink_call(int index) { return &state().calls.at(index); }
+
+std::int32_t dravlink_handle_of(enum DravlinkKind kind, std::int32_t ds, const char* name) {
+  return tag_of(kind, ds, name).handle;
+}
+
+}  // extern "C"

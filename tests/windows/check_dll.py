@@ -1,0 +1,147 @@
+#!/usr/bin/env python3
+"""Checks the Windows driver DLL as a file, with the cross binutils.
+
+The host loads dravik32.dll by name and looks up nine cdecl exports; the DLL
+binds the emulator's library by ordinal alone and the host library by name,
+carries its own allocator (nothing of the C runtime's), and identifies itself
+through its version resource. Every failed check is printed; the exit status
+is 1 when any failed.
+"""
+import argparse
+import re
+import struct
+import subprocess
+import sys
+
+ENTRY_POINTS = ["DCSConfigure", "DCSDestroy", "DCSInitialize", "DCSLoad", "DCSReset",
+                "DCSSimulate", "DCSStart", "DCSStop", "DCSTimeZero"]
+ALLOWED_DLLS = {"corva.dll", "dravlink.dll", "user32.dll", "kernel32.dll", "msvcrt.dll"}
+DRAVLINK_ORDINALS = {1, 2, 3, 5, 6, 8, 9, 10, 11}
+RUNTIME_ALLOCATORS = {"malloc", "free", "calloc", "realloc"}
+VERSION_STRINGS = {
+    "FileDescription": "DCS Driver DLL",
+    "InternalName": "DRAVIK",
+    "OriginalFilename": "dravik32",
+    "DCSDisplayName": "Dravik",
+    "Driver Build Number": "1",
+}
+HOST_RELEASE_KEYS = ["CompanyName", "FileVersion", "LegalCopyright", "ProductName",
+                     "ProductVersion", "Program Build Number"]
+
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+
+
+def pe_header(path):
+    with open(path, "rb") as f:
+        image = f.read(4096)
+    pe_offset = struct.unpack_from("<I", image, 0x3C)[0]
+    signature = image[pe_offset:pe_offset + 4]
+    machine, _, _, _, _, optional_size, characteristics = struct.unpack_from(
+        "<HHIIIHH", image, pe_offset + 4)
+    magic = struct.unpack_from("<H", image, pe_offset + 24)[0]
+    return signature, machine, characteristics, magic
+
+
+def exports(objdump_text):
+    base = int(re.search(r"Ordinal Base\s+(\d+)", objdump_text).group(1))
+    table = objdump_text.split("[Ordinal/Name Pointer] Table", 1)[1]
+    names = {}
+    for line in table.splitlines()[1:]:
+        match = re.match(r"\s*\[\s*(\d+)\]\s+(\S+)", line)
+        if not match:
+            break
+        names[match.group(2)] = int(match.group(1)) + base
+    return names
+
+
+def imports(objdump_text):
+    """Maps each imported DLL to its entries: ('ordinal', n) or ('name', s)."""
+    section = objdump_text.split("The Import Tables", 1)[1].split("The Export Tables", 1)[0]
+    result = {}
+    current = None
+    for line in section.splitlines():
+        dll = re.match(r"\s*DLL Name: (\S+)", line)
+        if dll:
+            current = result.setdefault(dll.group(1), [])
+            continue
+        entry = re.match(r"\s*([0-9a-fA-F]+)\s+(\d+)\s+(\S+)", line)
+        if current is not None and entry:
+            if int(entry.group(1), 16) & 0x80000000:
+                current.append(("ordinal", int(entry.group(2))))
+            else:
+                current.append(("name", entry.group(3)))
+    return result
+
+
+def version_resource(windres, path):
+    rc = subprocess.run([windres, "-i", path, "-O", "rc"], check=True, capture_output=True,
+                        text=True).stdout
+    strings = dict(re.findall(r'VALUE "([^"]+)", "([^"]*)"', rc))
+    return rc, strings
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--objdump", required=True)
+    parser.add_argument("--windres", required=True)
+    parser.add_argument("dll")
+    args = parser.parse_args()
+
+    signature, machine, characteristics, magic = pe_header(args.dll)
+    check(signature == b"PE\0\0", "not a PE image")
+    check(machine == 0x14C, f"machine {machine:#x}, expected i386 (0x14c)")
+    check(magic == 0x10B, f"optional header magic {magic:#x}, expected PE32 (0x10b)")
+    check(characteristics & 0x2000, "image is not a DLL")
+
+    dump = subprocess.run([args.objdump, "-p", args.dll], check=True, capture_output=True,
+                          text=True).stdout
+
+    expected_exports = {name: ordinal for ordinal, name in enumerate(ENTRY_POINTS, start=1)}
+    check(exports(dump) == expected_exports,
+          f"exports {sorted(exports(dump).items(), key=lambda e: e[1])}, "
+          f"expected {list(expected_exports.items())}")
+
+    imported = imports(dump)
+    by_lower = {dll.lower(): entries for dll, entries in imported.items()}
+    unexpected = set(by_lower) - ALLOWED_DLLS
+    check(not unexpected, f"imports from unexpected DLLs: {sorted(unexpected)}")
+    dravlink = by_lower.get("dravlink.dll", [])
+    check(all(kind == "ordinal" for kind, _ in dravlink),
+          f"DRAVLINK.dll imported by name: {[v for k, v in dravlink if k == 'name']}")
+    dravlink_ordinals = {value for kind, value in dravlink if kind == "ordinal"}
+    check(dravlink_ordinals <= DRAVLINK_ORDINALS,
+          f"DRAVLINK.dll ordinals {sorted(dravlink_ordinals)}, "
+          f"expected {sorted(DRAVLINK_ORDINALS)}")
+    corva = by_lower.get("corva.dll", [])
+    check(corva and all(kind == "name" for kind, _ in corva),
+          "corva.dll must be imported, by name")
+    user32 = {value for kind, value in by_lower.get("user32.dll", [])}
+    check(user32 == {"MessageBoxA"}, f"USER32.dll imports {sorted(user32)}, expected MessageBoxA")
+    runtime = {value for kind, value in by_lower.get("msvcrt.dll", [])}
+    check(not runtime & RUNTIME_ALLOCATORS,
+          f"allocators imported from msvcrt.dll: {sorted(runtime & RUNTIME_ALLOCATORS)}")
+
+    rc, strings = version_resource(args.windres, args.dll)
+    check('BLOCK "040904E4"' in rc, 'no string block "040904E4"')
+    check(re.search(r'VALUE "Translation", 0x409, 1252', rc), "translation is not 0x409 1252")
+    check(re.search(r"^LANGUAGE 9, 1$", rc, re.M), "resource language is not US English")
+    for key, value in VERSION_STRINGS.items():
+        check(strings.get(key) == value, f'version key "{key}" is {strings.get(key)!r}, '
+                                         f'expected {value!r}')
+    for key in HOST_RELEASE_KEYS:
+        check(strings.get(key), f'version key "{key}" is missing or empty')
+
+    for failure in failures:
+        print("FAIL:", failure)
+    if not failures:
+        print(f"{args.dll}: exports, imports and version resource as expected")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
