@@ -1,0 +1,70 @@
+// The tag catalogue: six tables of the emulator's tags, read from its
+// initialization string. The driver module holds one catalogue; it lives from
+// the first DCSLoad until DCSDestroy, whatever record the host passes.
+#pragma once
+
+#include <cstdint>
+
+// Entries, in the string's order. Name is a heap copy owned by the entry;
+// Handle is a word that belongs to the emulator's library (created as 0).
+struct PlainTag {
+  char* Name;
+  std::int32_t Id;
+  std::int32_t Handle;
+};
+
+struct RangedTag {
+  char* Name;
+  std::int32_t Id;
+  std::int32_t Handle;
+  double Low;
+  double High;
+};
+
+inline constexpr int DCD_STATE_VALUES = 17;
+
+struct DcdTag {
+  char* Name;
+  std::int32_t Id;
+  std::int32_t Handle;
+  double StateValue[DCD_STATE_VALUES];
+};
+
+// A contiguous array of exactly Count entries. Once created, Entries is not
+// null even while Count is 0.
+template <typename Entry>
+struct TagTable {
+  Entry* Entries;
+  std::int16_t Count;
+};
+
+// A table's count is a signed 16-bit number.
+inline constexpr std::int16_t MAXTAGS = 32767;
+
+// Either all six tables exist or none does. Tables are visited in the order
+// of the members.
+struct TagCatalogue {
+  TagTable<RangedTag> AI;
+  TagTable<RangedTag> AO;
+  TagTable<PlainTag> DI;
+  TagTable<PlainTag> DO;
+  TagTable<DcdTag> DCD;
+  TagTable<PlainTag> CALC;
+};
+
+// The module's catalogue.
+extern TagCatalogue tag_catalogue;
+
+bool catalogue_exists(const TagCatalogue& catalogue);
+
+// The second half of DCSLoad: asks the emulator for its initialization
+// string and appends its tags, or shows the load warning when it holds none.
+void load_catalogue(TagCatalogue& catalogue);
+
+// Creates the tables if there are none, then appends the records of `text`,
+// a writable zero-terminated string that the tokenizer cuts in place.
+void append_tags(TagCatalogue& catalogue, char* text);
+
+// The second half of DCSDestroy: every name, then every array; afterwards no
+// catalogue exists.
+void release_catalogue(TagCatalogue& catalogue);
