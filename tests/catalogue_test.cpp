@@ -1,1 +1,276 @@
 #include <gtest/gtest.h>
+// Reading the emulator's initialization string into the six tag tables, and
+// releasing them.
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "catalogue/tag_catalogue.h"
+#include "comma_locale.h"
+#include "driver/entry_points.h"
+#include "host/host_library.h"
+#include "host_record.h"
+#include "standin_fixture.h"
+
+namespace {
+
+const std::string SIX_HEADERS = "*AI*\n*AO*\n*DI*\n*DO*\n*DCD*\n*CALC*\n";  // 33 characters
+const Box LOAD_WARNING = {
+    "Empty initialization string from Dravik.\nDCS link cannot be enabled.\n\n"
+    "Start the Dravik Non Control Tags Application.\nClose (Save) current ORVENT case.\n"
+    "Reload stored case or recreate new case",
+    "DCSLoadWarning"};
+const Box OUT_OF_MEMORY = {"Error: Out of Memory", "DCS Load Dravik"};
+
+// A title, then one record in each section, in the order of the tables.
+const std::string PLANT =
+    "Dravik tag list\nUnit 3 'north'\n"
+    "*AI*\nFI101.PV,Feed flow,101,0.0,250.0\nTI102.PV,Reactor temp,102,-50,4.5E2\n"
+    "*AO*\nFIC101.OUT,Feed valve,0x201,0,100\n*DI*\nXS301,Pump start,301\n"
+    "*DO*\nXI302;Pump running;302\n*DCD*\nHS401,Mode,401,0,1,2.5,3.5,4.5,5.5,6.5,7.5,8.5,"
+    "9.5,10.5,11.5,12.5,13.5,14.5,15.5,16.5\n*CALC*\n\"RATIO, FEED\",Calc,501\n";
+const std::vector<std::string> PLANT_NAMES = {"FI101.PV", "TI102.PV", "FIC101.OUT", "XS301",
+                                              "XI302",    "HS401",    "RATIO, FEED"};
+
+template <typename Entry>
+std::vector<std::string> names(const TagTable<Entry>& table) {
+  std::vector<std::string> result;
+  for (int i = 0; i < table.Count; ++i) result.emplace_back(table.Entries[i].Name);
+  return result;
+}
+
+// Every name, table after table.
+std::vector<std::string> all_names(const TagCatalogue& c) {
+  std::vector<std::string> result;
+  for (const auto& part :
+       {names(c.AI), names(c.AO), names(c.DI), names(c.DO), names(c.DCD), names(c.CALC)}) {
+    result.insert(result.end(), part.begin(), part.end());
+  }
+  return result;
+}
+
+std::vector<int> counts(const TagCatalogue& c) {
+  return {c.AI.Count, c.AO.Count, c.DI.Count, c.DO.Count, c.DCD.Count, c.CALC.Count};
+}
+
+// All six tables exist, or none does.
+int tables(const TagCatalogue& c) {
+  return (c.AI.Entries != nullptr) + (c.AO.Entries != nullptr) + (c.DI.Entries != nullptr) +
+         (c.DO.Entries != nullptr) + (c.DCD.Entries != nullptr) + (c.CALC.Entries != nullptr);
+}
+
+class CatalogueTest : public StandinTest {
+ protected:
+  void TearDown() override {
+    release_catalogue(catalogue_);
+    EXPECT_EQ(tables(catalogue_), 0);
+    EXPECT_EQ(counts(catalogue_), std::vector<int>(6, 0));
+    EXPECT_EQ(driver_blocks(), 0);
+  }
+  bool append(std::string text) { return append_tags_checked(catalogue_, text.data()); }
+  void load(const std::string& text) {
+    set_init_string(text);
+    load_catalogue(catalogue_);
+  }
+
+  TagCatalogue catalogue_ = {};
+};
+
+TEST_F(CatalogueTest, ThirtyThreeCharactersWarnAndThirtyFourCreateSixEmptyTables) {
+  load(SIX_HEADERS);
+  EXPECT_EQ(boxes(), std::vector<Box>{LOAD_WARNING});
+  EXPECT_EQ(tables(catalogue_), 0);
+  EXPECT_EQ(corva_allocations(), 0);
+  load(SIX_HEADERS + " ");
+  EXPECT_EQ(boxes().size(), 1u);
+  EXPECT_EQ(tables(catalogue_), 6);
+  EXPECT_EQ(counts(catalogue_), std::vector<int>(6, 0));
+}
+
+TEST_F(CatalogueTest, ReadsEverySectionFromARealisticString) {
+  load(PLANT);
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_EQ(all_names(catalogue_), PLANT_NAMES);
+  const RangedTag& ti = catalogue_.AI.Entries[1];
+  EXPECT_EQ(ti.Id, 102);
+  EXPECT_EQ(ti.Handle, 0);
+  EXPECT_EQ(ti.Low, -50.0);
+  EXPECT_EQ(ti.High, 450.0);
+  EXPECT_EQ(catalogue_.AO.Entries[0].Id, 0x201);
+  EXPECT_EQ(catalogue_.DO.Entries[0].Id, 302);
+  const DcdTag& hs = catalogue_.DCD.Entries[0];
+  EXPECT_EQ(hs.Id, 401);
+  EXPECT_EQ(hs.StateValue[0], 0.0);
+  EXPECT_EQ(hs.StateValue[16], 16.5);
+  EXPECT_EQ(catalogue_.CALC.Entries[0].Id, 501);
+}
+
+TEST_F(CatalogueTest, HeadersAreWholeExactTokensAndOnlyFirstTokensAreExamined) {
+  // No header at all: six empty tables.
+  EXPECT_TRUE(append("*ai*,A,x,1,2,3\n*AI*\r\nB,x,1,2,3\n"));
+  EXPECT_EQ(counts(catalogue_), std::vector<int>(6, 0));
+  // In a section a lower-case header is a name; a short AI record takes the
+  // next header as its Low and the token after it as its High.
+  EXPECT_TRUE(append("*AI*\n*ai*,x,7,1,2\nT1,x,1\n*DI*\n2.5\nT2,x,2,3,4\n*DO*\nD,x,9"));
+  EXPECT_EQ(names(catalogue_.AI), (std::vector<std::string>{"*ai*", "T1", "T2"}));
+  EXPECT_EQ(catalogue_.AI.Entries[1].Low, 0.0);
+  EXPECT_EQ(catalogue_.AI.Entries[1].High, 2.5);
+  EXPECT_EQ(catalogue_.AI.Entries[2].High, 4.0);
+  EXPECT_EQ(catalogue_.DI.Count, 0);
+  EXPECT_EQ(names(catalogue_.DO), std::vector<std::string>{"D"});
+}
+
+TEST_F(CatalogueTest, EmptyTokenEndsTheLoadButEmptyQuotedNameDoesNot) {
+  EXPECT_TRUE(append("*DI*\n\"\",x,1\n\"A, b \",x,2\nC,x,3,\n,D,x,4"));
+  EXPECT_EQ(names(catalogue_.DI), (std::vector<std::string>{"\"", "A, b ", "C"}));
+}
+
+TEST_F(CatalogueTest, ReadsIdAndRealForms) {
+  EXPECT_TRUE(append(
+      "*DI*\nA,x,0x1F\nB,x,010\nC,x,-5\nD,x,12abc\nE,x,abc\nF,x,99999999999\nG,x,-0x80000001\n"
+      "*AI*\nR,x,1,1.5d2,-2.5D-1\nS,x,2,junk\n"));
+  std::vector<std::int32_t> ids;
+  for (int i = 0; i < catalogue_.DI.Count; ++i) ids.push_back(catalogue_.DI.Entries[i].Id);
+  EXPECT_EQ(ids, (std::vector<std::int32_t>{31, 8, -5, 12, 0, INT32_MAX, INT32_MIN}));
+  EXPECT_EQ(catalogue_.AI.Entries[0].Low, 150.0);
+  EXPECT_EQ(catalogue_.AI.Entries[0].High, -0.25);
+  // A record cut short by the end gets zeros.
+  EXPECT_EQ(catalogue_.AI.Entries[1].Low, 0.0);
+  EXPECT_EQ(catalogue_.AI.Entries[1].High, 0.0);
+}
+
+TEST_F(CatalogueTest, RealsReadTheSameUnderACommaLocale) {
+  CommaLocale locale;
+  ASSERT_TRUE(locale.active());
+  load(PLANT);
+  EXPECT_EQ(catalogue_.AI.Entries[1].High, 450.0);
+  EXPECT_EQ(catalogue_.DCD.Entries[0].StateValue[2], 2.5);
+}
+
+TEST_F(CatalogueTest, SecondLoadAppendsAndKeepsEarlierHandles) {
+  load(PLANT);
+  catalogue_.AI.Entries[0].Handle = 7;
+  load(PLANT);
+  EXPECT_EQ(counts(catalogue_), std::vector<int>({4, 2, 2, 2, 2, 2}));
+  EXPECT_EQ(names(catalogue_.AI),
+            (std::vector<std::string>{"FI101.PV", "TI102.PV", "FI101.PV", "TI102.PV"}));
+  EXPECT_EQ(catalogue_.AI.Entries[0].Handle, 7);
+  EXPECT_EQ(catalogue_.AI.Entries[2].Handle, 0);
+}
+
+TEST_F(CatalogueTest, ReportedLengthDecidesWhatIsRead) {
+  // A negative length is no string; an absurd one gets no buffer at all.
+  set_init_string(PLANT);
+  dravlink_set_init_length(-1);
+  load_catalogue(catalogue_);
+  dravlink_set_init_length(INT32_MAX);
+  load_catalogue(catalogue_);
+  dravlink_set_init_length(MAX_INIT_LENGTH + 1);
+  load_catalogue(catalogue_);
+  EXPECT_EQ(boxes(), (std::vector<Box>{LOAD_WARNING, OUT_OF_MEMORY, OUT_OF_MEMORY}));
+  EXPECT_EQ(corva_allocations(), 0);
+  EXPECT_EQ(tables(catalogue_), 0);
+  // A length past the string's end reads it all; a shorter one cuts it.
+  dravlink_set_init_length(100000);
+  load_catalogue(catalogue_);
+  EXPECT_EQ(all_names(catalogue_), PLANT_NAMES);
+  std::size_t cut = PLANT.find("FIC101.OUT") + 3;
+  dravlink_set_init_length(static_cast<std::int32_t>(cut));
+  load_catalogue(catalogue_);
+  EXPECT_EQ(names(catalogue_.AO), (std::vector<std::string>{"FIC101.OUT", "FIC"}));
+}
+
+TEST_F(CatalogueTest, FullTableReadsAndDropsFurtherRecords) {
+  ASSERT_TRUE(append(SIX_HEADERS));
+  // Fill two tables to one short of the limit straight through the host's heap.
+  auto fill = [](auto& table) {
+    table.Entries = static_cast<decltype(table.Entries)>(
+        Corva_realloc(table.Entries, sizeof *table.Entries * (MAXTAGS - 1)));
+    ASSERT_NE(table.Entries, nullptr);
+    for (int i = 0; i < MAXTAGS - 1; ++i) {
+      table.Entries[i] = {};
+      table.Entries[i].Name = Corva_strdup("old");
+    }
+    table.Count = MAXTAGS - 1;
+  };
+  fill(catalogue_.DI);
+  fill(catalogue_.DCD);
+  std::string values;
+  for (int i = 0; i < DCD_STATE_VALUES; ++i) values += ",1.5";
+  EXPECT_TRUE(append("*DI*\nLAST,x,1\nOVER,x,2\nOVER,x,3\n*DCD*\nLAST,x,1" + values + "\nOVER,x,2" +
+                     values + "\n*DO*\nD,x,4\n"));
+  for (const auto* table : {&catalogue_.DI.Count, &catalogue_.DCD.Count}) {
+    EXPECT_EQ(*table, MAXTAGS);
+  }
+  EXPECT_STREQ(catalogue_.DI.Entries[MAXTAGS - 1].Name, "LAST");
+  EXPECT_STREQ(catalogue_.DCD.Entries[MAXTAGS - 1].Name, "LAST");
+  EXPECT_EQ(catalogue_.DCD.Entries[MAXTAGS - 1].StateValue[16], 1.5);
+  EXPECT_EQ(names(catalogue_.DO), std::vector<std::string>{"D"});
+  EXPECT_EQ(catalogue_.DO.Entries[0].Id, 4);
+}
+
+// Every allocation of a load fails in turn: the load stops there with one box,
+// keeps every record read so far, and leaks nothing.
+TEST_F(CatalogueTest, OutOfMemoryAtAnyAllocationKeepsWhatWasRead) {
+  for (long failing = 1;; ++failing) {
+    corva_reset();
+    user32_reset();
+    corva_fail_allocation(failing, 1);
+    load(PLANT);
+    std::vector<std::string> kept = all_names(catalogue_);
+    ASSERT_LE(kept.size(), PLANT_NAMES.size());
+    EXPECT_EQ(kept,
+              std::vector<std::string>(PLANT_NAMES.begin(), PLANT_NAMES.begin() + kept.size()));
+    EXPECT_TRUE(tables(catalogue_) == 0 || tables(catalogue_) == 6) << failing;
+    release_catalogue(catalogue_);
+    EXPECT_EQ(driver_blocks(), 0) << failing;
+    if (kept.size() == PLANT_NAMES.size()) {
+      EXPECT_TRUE(boxes().empty());
+      EXPECT_GT(failing, 20);
+      break;
+    }
+    EXPECT_EQ(boxes(), std::vector<Box>{OUT_OF_MEMORY}) << failing;
+  }
+}
+
+TEST_F(CatalogueTest, FailedGrowthKeepsTheOldArray) {
+  ASSERT_TRUE(append("*DI*\nA,x,1\n"));
+  corva_fail_allocation(1, 0);  // the next realloc
+  EXPECT_FALSE(append("*DI*\nB,x,2\nC,x,3\n"));
+  EXPECT_EQ(names(catalogue_.DI), std::vector<std::string>{"A"});
+  corva_fail_allocation(2, 0);  // the name after the realloc
+  EXPECT_FALSE(append("*DI*\nB,x,2\n"));
+  EXPECT_EQ(names(catalogue_.DI), std::vector<std::string>{"A"});
+}
+
+class EntryPointCatalogueTest : public StandinTest {};
+
+TEST_F(EntryPointCatalogueTest, LoadAndDestroyLeaveNoDriverBlockEvenOutOfMemory) {
+  for (long failing = 0; failing < 60; ++failing) {
+    corva_reset();
+    corva_fail_allocation(failing, 1);
+    set_init_string(PLANT);
+    HostRecord record;
+    DCSLoad(record.get());
+    EXPECT_TRUE(tables(tag_catalogue) == 0 || tables(tag_catalogue) == 6);
+    DCSDestroy(record.get());
+    EXPECT_EQ(tables(tag_catalogue), 0);
+    EXPECT_EQ(driver_blocks(), 0) << failing;
+  }
+}
+
+TEST_F(EntryPointCatalogueTest, LoadWarnsOnAnEmptyString) {
+  set_init_string(SIX_HEADERS);
+  HostRecord record;
+  DCSLoad(record.get());
+  std::vector<Box> ours;
+  for (const Box& box : boxes()) {
+    if (box.caption == LOAD_WARNING.caption) ours.push_back(box);
+  }
+  EXPECT_EQ(ours, std::vector<Box>{LOAD_WARNING});
+  EXPECT_FALSE(catalogue_exists(tag_catalogue));
+  DCSDestroy(record.get());
+}
+
+}  // namespace

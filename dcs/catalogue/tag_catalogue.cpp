@@ -1,11 +1,185 @@
 #include "catalogue/tag_catalogue.h"
 
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+
+#include "catalogue/numbers.h"
+#include "catalogue/tokenizer.h"
+#include "emulator/dravlink.h"
+#include "host/user_messages.h"
+
 TagCatalogue tag_catalogue = {};
+
+namespace {
+
+constexpr char LOAD_WARNING_TEXT[] =
+    "Empty initialization string from Dravik.\nDCS link cannot be enabled.\n\n"
+    "Start the Dravik Non Control Tags Application.\nClose (Save) current ORVENT case.\n"
+    "Reload stored case or recreate new case";
+constexpr char LOAD_WARNING_CAPTION[] = "DCSLoadWarning";
+constexpr char OUT_OF_MEMORY_TEXT[] = "Error: Out of Memory";
+constexpr char OUT_OF_MEMORY_CAPTION[] = "DCS Load Dravik";
+
+// Section headers, matched byte for byte, in the order of the tables.
+constexpr int SECTION_COUNT = 6;
+constexpr int NO_SECTION = -1;
+constexpr const char* SECTION_HEADERS[SECTION_COUNT] = {"*AI*", "*AO*",  "*DI*",
+                                                        "*DO*", "*DCD*", "*CALC*"};
+
+int section_of(const char* token) {
+  for (int section = 0; section < SECTION_COUNT; ++section) {
+    if (std::strcmp(token, SECTION_HEADERS[section]) == 0) return section;
+  }
+  return NO_SECTION;
+}
+
+// Calls visit with the table of one section.
+template <typename Visit>
+void visit_table(TagCatalogue& catalogue, int section, Visit visit) {
+  switch (section) {
+    case 0:
+      visit(catalogue.AI);
+      break;
+    case 1:
+      visit(catalogue.AO);
+      break;
+    case 2:
+      visit(catalogue.DI);
+      break;
+    case 3:
+      visit(catalogue.DO);
+      break;
+    case 4:
+      visit(catalogue.DCD);
+      break;
+    case 5:
+      visit(catalogue.CALC);
+      break;
+    default:
+      break;
+  }
+}
+
+template <typename Visit>
+void visit_tables(TagCatalogue& catalogue, Visit visit) {
+  for (int section = 0; section < SECTION_COUNT; ++section) visit_table(catalogue, section, visit);
+}
+
+template <typename Entry>
+void release_table(TagTable<Entry>& table) {
+  if (table.Entries == nullptr) return;
+  for (int i = 0; i < table.Count; ++i) std::free(table.Entries[i].Name);
+  std::free(table.Entries);
+  table.Entries = nullptr;
+  table.Count = 0;
+}
+
+// All six tables with a block of one entry each, or none of them.
+bool create_tables(TagCatalogue& catalogue) {
+  bool created = true;
+  visit_tables(catalogue, [&created](auto& table) {
+    if (!created) return;
+    table.Entries = static_cast<decltype(table.Entries)>(std::malloc(sizeof *table.Entries));
+    created = table.Entries != nullptr;
+  });
+  if (!created) release_catalogue(catalogue);
+  return created;
+}
+
+// The fields that follow Id, by entry shape.
+void read_extra_fields(PlainTag&, char**) {}
+
+void read_extra_fields(RangedTag& entry, char** cursor) {
+  entry.Low = parse_real(next_token(cursor));
+  entry.High = parse_real(next_token(cursor));
+}
+
+void read_extra_fields(DcdTag& entry, char** cursor) {
+  for (double& value : entry.StateValue) value = parse_real(next_token(cursor));
+}
+
+char* copy_text(const char* text) {
+  std::size_t size = std::strlen(text) + 1;
+  auto* copy = static_cast<char*>(std::malloc(size));
+  if (copy != nullptr) std::memcpy(copy, text, size);
+  return copy;
+}
+
+// Reads the rest of the record whose first token is `name` and appends it.
+// Every token of the record is taken, so the text stays aligned even when
+// the record is dropped because the table is full. Returns false when memory
+// ran out; the table then holds exactly its earlier entries.
+template <typename Entry>
+bool append_record(TagTable<Entry>& table, const char* name, char** cursor) {
+  Entry entry = {};
+  next_token(cursor);  // the token after the name is not used
+  entry.Id = parse_id(next_token(cursor));
+  entry.Handle = 0;
+  read_extra_fields(entry, cursor);
+  if (table.Count == MAXTAGS) return true;
+
+  std::size_t count = static_cast<std::size_t>(table.Count) + 1;
+  auto* grown = static_cast<Entry*>(std::realloc(table.Entries, sizeof(Entry) * count));
+  if (grown == nullptr) return false;  // the old block stays the table's
+  table.Entries = grown;
+  entry.Name = copy_text(name);
+  if (entry.Name == nullptr) return false;
+  grown[table.Count] = entry;
+  table.Count = static_cast<std::int16_t>(count);
+  return true;
+}
+
+}  // namespace
 
 bool catalogue_exists(const TagCatalogue& catalogue) { return catalogue.AI.Entries != nullptr; }
 
-void load_catalogue(TagCatalogue&) {}
+bool append_tags_checked(TagCatalogue& catalogue, char* text) {
+  if (!catalogue_exists(catalogue) && !create_tables(catalogue)) return false;
 
-void append_tags(TagCatalogue&, char*) {}
+  char* cursor = text;
+  int section = NO_SECTION;
+  bool stored = true;
+  // Only a record's first token may be a header or end the text; the tokens
+  // after it are its fields, whatever they hold.
+  for (char* token = next_token(&cursor); stored && *token != '\0'; token = next_token(&cursor)) {
+    int header = section_of(token);
+    if (header != NO_SECTION) {
+      section = header;
+    } else {
+      visit_table(catalogue, section,
+                  [&](auto& table) { stored = append_record(table, token, &cursor); });
+    }
+  }
+  return stored;
+}
 
-void release_catalogue(TagCatalogue&) {}
+void append_tags(TagCatalogue& catalogue, char* text) { append_tags_checked(catalogue, text); }
+
+void load_catalogue(TagCatalogue& catalogue) {
+  std::int32_t length = EmuGetInitLength();
+  if (length <= EMPTY_INIT_LENGTH) {
+    show_message(LOAD_WARNING_TEXT, LOAD_WARNING_CAPTION);
+    return;
+  }
+  // The buffer holds the reported length and a terminating zero; a length
+  // past any real string is treated as a buffer that cannot be had.
+  char* text = nullptr;
+  if (length <= MAX_INIT_LENGTH) {
+    text = static_cast<char*>(std::calloc(static_cast<std::size_t>(length) + 1, 1));
+  }
+  if (text == nullptr) {
+    show_message(OUT_OF_MEMORY_TEXT, OUT_OF_MEMORY_CAPTION);
+    return;
+  }
+  EmuGetInitString(text);
+  text[length] = '\0';
+  bool complete = append_tags_checked(catalogue, text);
+  std::free(text);
+  // The tags read so far stay; the user learns that the list is incomplete.
+  if (!complete) show_message(OUT_OF_MEMORY_TEXT, OUT_OF_MEMORY_CAPTION);
+}
+
+void release_catalogue(TagCatalogue& catalogue) {
+  visit_tables(catalogue, [](auto& table) { release_table(table); });
+}

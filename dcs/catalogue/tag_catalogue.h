@@ -38,8 +38,15 @@ struct TagTable {
   std::int16_t Count;
 };
 
-// A table's count is a signed 16-bit number.
+// A table's count is a signed 16-bit number. Further records of a full table
+// are read and dropped.
 inline constexpr std::int16_t MAXTAGS = 32767;
+
+// An initialization string of this length or less holds no tags: it is at
+// most the six headers, each on its own line.
+inline constexpr std::int32_t EMPTY_INIT_LENGTH = 33;
+// A longer reported length is not believed: no buffer is allocated for it.
+inline constexpr std::int32_t MAX_INIT_LENGTH = 1 << 28;
 
 // Either all six tables exist or none does. Tables are visited in the order
 // of the members.
@@ -64,6 +71,11 @@ void load_catalogue(TagCatalogue& catalogue);
 // Creates the tables if there are none, then appends the records of `text`,
 // a writable zero-terminated string that the tokenizer cuts in place.
 void append_tags(TagCatalogue& catalogue, char* text);
+
+// append_tags, telling whether the text was read to its end: false when
+// memory ran out and the load stopped early. What was read so far stays, and
+// when the tables could not be created the catalogue is left as it was.
+bool append_tags_checked(TagCatalogue& catalogue, char* text);
 
 // The second half of DCSDestroy: every name, then every array; afterwards no
 // catalogue exists.
