@@ -69,7 +69,8 @@ def imports(objdump_text):
         if dll:
             current = result.setdefault(dll.group(1), [])
             continue
-        entry = re.match(r"\s*([0-9a-fA-F]+)\s+(\d+)\s+(\S+)", line)
+        # Entries start with a tab; the descriptor lines between DLLs with a space.
+        entry = re.match(r"\t([0-9a-fA-F]+)\t\s*(\d+)\s+(\S+)", line)
         if current is not None and entry:
             if int(entry.group(1), 16) & 0x80000000:
                 current.append(("ordinal", int(entry.group(2))))
