@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/check-style.sh
 
-for preset in native linux32 windows; do
+for preset in native linux32 windows fuzz; do
   echo "=== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
