@@ -11,62 +11,31 @@
 namespace {
 
 TEST(TagId, ReadsLikeStrtolInBaseZeroClampedTo32Bits) {
+  // clang-format off
   const struct {
     const char* text;
     std::int32_t id;
   } cases[] = {
-      {"0x1F", 31},
-      {"010", 8},
-      {"-5", -5},
-      {"12abc", 12},
-      {"abc", 0},
-      {"", 0},
-      {" \t\v+42", 42},
-      {"0X7fffffff", INT32_MAX},
-      {"-0x80000000", INT32_MIN},
-      {"0x", 0},
-      {"0xg", 0},
-      {"08", 0},
-      {"- 5", 0},
-      {"2147483648", INT32_MAX},
-      {"-2147483649", INT32_MIN},
-      {"4294967296", INT32_MAX},
-      {"-4294967297", INT32_MIN},
-      {"0x1FFFFFFFFFFFFFFFFFFFF", INT32_MAX},
-  };
+      {"0x1F", 31}, {"010", 8}, {"-5", -5}, {"12abc", 12}, {"abc", 0}, {"", 0}, {" \t\v+42", 42},
+      {"0X7fffffff", INT32_MAX}, {"-0x80000000", INT32_MIN}, {"0x", 0}, {"0xg", 0}, {"08", 0},
+      {"- 5", 0}, {"2147483648", INT32_MAX}, {"-2147483649", INT32_MIN}, {"4294967296", INT32_MAX},
+      {"-4294967297", INT32_MIN}, {"0x1FFFFFFFFFFFFFFFFFFFF", INT32_MAX}};
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(parse_id(c.text), c.id) << '"' << c.text << '"';
 }
 
 TEST(RealValue, ReadsSignDigitsPointAndAnEDExponent) {
+  // clang-format off
   const struct {
     const char* text;
     double value;
   } cases[] = {
-      {"1.5", 1.5},
-      {" \n-2.5e3", -2500.0},
-      {"1.5d3", 1500.0},
-      {"1.5D-3", 0.0015},
-      {"+.5", 0.5},
-      {"5.", 5.0},
-      {"1e", 1.0},
-      {"1E+", 1.0},
-      {"2e+2x", 200.0},
-      {"1.2.3", 1.2},
-      {"1,5", 1.0},
-      {"abc", 0.0},
-      {"", 0.0},
-      {".", 0.0},
-      {"-", 0.0},
-      {"inf", 0.0},
-      {"nan", 0.0},
-      {"infinity", 0.0},
-      {"0x1p3", 0.0},
-      {"1e309", HUGE_VAL},
-      {"-1e309", -HUGE_VAL},
-      {"1e-400", 0.0},
-      {"1e99999999999999999999", HUGE_VAL},
-      {"0e99999999999", 0.0},
-  };
+      {"1.5", 1.5}, {" \n-2.5e3", -2500.0}, {"1.5d3", 1500.0}, {"1.5D-3", 0.0015}, {"+.5", 0.5},
+      {"5.", 5.0}, {"1e", 1.0}, {"1E+", 1.0}, {"2e+2x", 200.0}, {"1.2.3", 1.2}, {"1,5", 1.0},
+      {"abc", 0.0}, {"", 0.0}, {".", 0.0}, {"-", 0.0}, {"inf", 0.0}, {"nan", 0.0},
+      {"infinity", 0.0}, {"0x1p3", 0.0}, {"1e309", HUGE_VAL}, {"-1e309", -HUGE_VAL},
+      {"1e-400", 0.0}, {"1e99999999999999999999", HUGE_VAL}, {"0e99999999999", 0.0}};
+  // clang-format on
   for (const auto& c : cases) EXPECT_EQ(parse_real(c.text), c.value) << '"' << c.text << '"';
   EXPECT_TRUE(std::signbit(parse_real("-0")));
   EXPECT_FALSE(std::signbit(parse_real("-")));
