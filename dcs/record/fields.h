@@ -6,8 +6,14 @@
 
 #include "record/dcs_data.h"
 
-// The first half of DCSLoad.
+// The first half of DCSLoad: four fields on each controller and each process
+// variable, their definitions with constant monikers and their default
+// arrays. When a block is not obtained it shows "Error: Out of Memory" once,
+// leaves that pointer null and goes on; the teardown releases what was made.
 void declare_fields(DCSData* data);
 
-// The first half of DCSDestroy; returns 0.
+// The first half of DCSDestroy: releases every definition array, label,
+// host-attached AuxPtr1 and AuxPtr2, default or value array and the text in
+// its FIELD_TEXT slots, on all four lists, and sets the definition counts to
+// 0. Monikers are constant and never released. Returns 0.
 std::int32_t free_dcs_data(DCSData* data);
