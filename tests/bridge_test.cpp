@@ -18,7 +18,7 @@ TEST_F(BridgeTest, DriverMallocBlockIsReleasedByTheHost) {
   void* block = probe_driver_malloc(24);
   ASSERT_NE(block, nullptr);
   EXPECT_EQ(corva_calls(CORVA_MALLOC), 1);
-  EXPECT_EQ(corva_live_malloc_blocks(), 1);
+  EXPECT_EQ(driver_blocks(), 1);
   EXPECT_EQ(Corva__msize(block), 24u);
   Corva_free(block);
   EXPECT_EQ(driver_blocks(), 0);
@@ -36,7 +36,7 @@ TEST_F(BridgeTest, DriverArrayNewAndDeleteReachTheHost) {
   void* block = probe_driver_new_array(40);
   ASSERT_NE(block, nullptr);
   EXPECT_EQ(corva_calls(CORVA_NEW), 1);
-  EXPECT_EQ(corva_live_new_blocks(), 1);
+  EXPECT_EQ(driver_blocks(), 1);
   probe_driver_delete_array(block);
   EXPECT_EQ(corva_calls(CORVA_DELETE), 1);
   EXPECT_EQ(driver_blocks(), 0);

@@ -1,1 +1,377 @@
-#include <gtest/gtest.h>
+// DCSSimulate and DCSReset: what each bound item passes to the emulator's
+// library and what comes back into the record.
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <limits>
+
+#include "catalogue/tag_catalogue.h"
+#include "link_fixture.h"
+
+namespace {
+
+const std::string kTags =
+    "*AI*\nLEVEL,x,1,0,100\n*AO*\nVALVE,x,1,0,100\nVALVE2,x,1,0,100\n*DI*\nRUN,x,1\n"
+    "*DO*\nCMD,x,1\n*DCD*\nSTATE,x,1,100,101,102,103,104,105,106,107,108,109,110,111,112,113,"
+    "114,115,116\n*CALC*\nERR,x,1\n";
+
+constexpr int kReadAnalogOut = 6;
+constexpr int kReadCalc = 11;
+constexpr int kReadDiscreteOut = 9;
+constexpr int kReadDcdState = 10;
+constexpr int kWriteAnalogIn = 5;
+constexpr int kWriteDiscreteIn = 8;
+
+class ExchangeTest : public LinkTest {
+ protected:
+  void SetUp() override {
+    LinkTest::SetUp();
+    load(kTags);
+  }
+
+  // Binds every item added so far and forgets what that cost.
+  void bind() {
+    ASSERT_EQ(DCSConfigure(record.get()), 1);
+    dravlink_clear_calls();
+    corva_reset();
+    user32_reset();
+  }
+
+  void step() { ASSERT_EQ(DCSSimulate(record.get()), 1); }
+
+  // Where the member lies in the host's record.
+  const void* out_value_address(int i) {
+    return reinterpret_cast<const unsigned char*>(&record.ctrl(i)) + offsetof(DCSCtrl, OutValue);
+  }
+  const void* value_address(int i) {
+    return reinterpret_cast<const unsigned char*>(&record.pv(i)) + offsetof(DCSPoint, Value);
+  }
+  void set_output(int i, double value, std::int8_t valid) {
+    record.ctrl(i).OutValue = value;
+    record.ctrl(i).OutValid = valid;
+  }
+};
+
+TEST_F(ExchangeTest, AnalogAndCalcReadsArriveScaledByOneHundredth) {
+  struct Case {
+    const char* tag;  // as the host holds it: its case may differ from the catalogue's
+    DravlinkKind kind;
+    int ordinal;
+    const std::int32_t* handle;
+  };
+  const Case cases[] = {
+      {"valve2", DRAVLINK_AO, kReadAnalogOut, &tag_catalogue.AO.Entries[1].Handle},
+      {"err", DRAVLINK_CALC, kReadCalc, &tag_catalogue.CALC.Entries[0].Handle}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tag);
+    int i = record.add_controller(c.tag, 1);
+    bind();
+    dravlink_set_output(c.kind, 1, c.tag, 55.0, 0, 0, 0);
+    step();
+    EXPECT_EQ(out_value(i), 55.0 * 0.01);
+    EXPECT_EQ(out_valid(i), 1);
+    ASSERT_EQ(dravlink_call_count(), 1);
+    const DravlinkCall& call = *dravlink_call(0);
+    EXPECT_EQ(call.ordinal, c.ordinal);
+    EXPECT_EQ(call.ds, 1);
+    EXPECT_EQ(call.tag, slot_text(record.ctrl_slot(i, 0)));
+    EXPECT_STREQ(call.tag_text, c.tag);
+    EXPECT_EQ(call.handle, c.handle);
+    EXPECT_EQ(call.value, out_value_address(i));
+
+    dravlink_set_output(c.kind, 1, c.tag, 55.0, 0, 2, 0);
+    step();
+    EXPECT_EQ(out_value(i), 55.0);  // as the failed call left it
+    EXPECT_EQ(out_valid(i), 0);
+    record.ctrl(i).Active = 0;
+  }
+}
+
+TEST_F(ExchangeTest, DiscreteReadGivesTheIntegerOrKeepsTheOldValue) {
+  record.add_controller("CMD", 1);
+  bind();
+  dravlink_set_output(DRAVLINK_DO, 1, "CMD", 0.0, -3, 0, 0);
+  step();
+  EXPECT_EQ(out_value(0), -3.0);
+  EXPECT_EQ(out_valid(0), 1);
+  const DravlinkCall& call = *dravlink_call(0);
+  EXPECT_EQ(call.ordinal, kReadDiscreteOut);
+  EXPECT_EQ(call.handle, &tag_catalogue.DO.Entries[0].Handle);
+  EXPECT_NE(call.value, out_value_address(0));
+
+  dravlink_set_output(DRAVLINK_DO, 1, "CMD", 0.0, 9, 4, 0);
+  step();
+  EXPECT_EQ(out_value(0), -3.0);
+  EXPECT_EQ(out_valid(0), 0);
+}
+
+TEST_F(ExchangeTest, DcdStatesMapToOffOnAndTheEntrysStateValues) {
+  record.add_controller("STATE", 1);
+  bind();
+  struct Case {
+    std::int32_t state;
+    std::int32_t status;
+    bool changes;
+    double value;
+    std::int8_t valid;
+  };
+  const Case cases[] = {{0, 0, false, 0, 0},  {1, 0, true, 0.0, 1},  {2, 0, true, 1.0, 1},
+                        {5, 0, true, 104, 1}, {16, 0, true, 115, 1}, {17, 0, false, 0, 0},
+                        {0, 3, false, 0, 0},  {1, 3, true, 0.0, 0},  {5, 3, true, 104, 0},
+                        {17, 3, false, 0, 0}, {-1, 0, false, 0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "state " << c.state << " status " << c.status);
+    set_output(0, -7.5, 1);
+    dravlink_set_output(DRAVLINK_DCD, 1, "STATE", 0.0, c.state, c.status, 0);
+    step();
+    EXPECT_EQ(out_value(0), c.changes ? c.value : -7.5);
+    EXPECT_EQ(out_valid(0), c.changes ? c.valid : 1);
+  }
+  EXPECT_EQ(dravlink_call(0)->ordinal, kReadDcdState);
+  EXPECT_EQ(dravlink_call(0)->handle, &tag_catalogue.DCD.Entries[0].Handle);
+}
+
+TEST_F(ExchangeTest, InactiveAndUnboundControllersMakeNoCall) {
+  record.add_controller("VALVE", 1, /*active=*/0);
+  record.add_controller("NOWHERE", 1);
+  record.add_controller("VALVE", 1);
+  record.add_controller("VALVE", 1);
+  bind();
+  set_slot_int(record.ctrl_slot(2, 2), 5);
+  set_slot_int(record.ctrl_slot(3, 2), -1);
+  for (int i = 0; i < 4; ++i) set_output(i, 3.25, 1);
+  step();
+  EXPECT_EQ(dravlink_call_count(), 0);
+  EXPECT_EQ(out_valid(0), 0);  // inactive: no good reading
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(out_value(i), 3.25) << i;
+  for (int i = 1; i < 4; ++i) EXPECT_EQ(out_valid(i), 1) << i;
+}
+
+TEST_F(ExchangeTest, IndexesOutsideTheirTableMakeNoCall) {
+  record.add_controller("VALVE", 1);
+  record.add_controller("VALVE", 1);
+  record.add_controller("ERR", 1);
+  record.add_controller("STATE", 1);
+  record.add_point("LEVEL", 1);
+  record.add_point("RUN", 1);
+  bind();
+  set_slot_int(record.ctrl_slot(0, 3), 2);  // AO holds two entries
+  set_slot_int(record.ctrl_slot(1, 3), -1);
+  set_slot_int(record.ctrl_slot(2, 3), 1);  // CALC holds one
+  set_slot_int(record.ctrl_slot(3, 3), -5);
+  set_slot_int(record.pv_slot(0, 3), 1);
+  set_slot_int(record.pv_slot(1, 3), -1);
+  for (int i = 0; i < 4; ++i) set_output(i, 3.25, 1);
+  step();
+  EXPECT_EQ(dravlink_call_count(), 0);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(out_value(i), 3.25) << i;
+    EXPECT_EQ(out_valid(i), 0) << i;
+  }
+}
+
+TEST_F(ExchangeTest, BindingsOutliveTheCatalogueWithoutReachingIt) {
+  record.add_controller("VALVE", 1);
+  record.add_point("LEVEL", 1);
+  bind();
+  DCSDestroy(record.get());
+  load("");  // no tags offered now: no catalogue
+  set_output(0, 3.25, 1);
+  dravlink_clear_calls();
+  step();
+  EXPECT_EQ(dravlink_call_count(), 0);
+  EXPECT_EQ(out_valid(0), 0);
+}
+
+TEST_F(ExchangeTest, UnwrittenStatusOrStateNeverCountsAsAGoodReading) {
+  record.add_controller("VALVE", 1);
+  record.add_controller("CMD", 1);
+  record.add_controller("STATE", 1);
+  bind();
+  dravlink_set_output(DRAVLINK_AO, 1, "VALVE", 40.0, 0, 0, DRAVLINK_LEAVE_STATUS);
+  dravlink_set_output(DRAVLINK_DO, 1, "CMD", 0.0, 1, 0, DRAVLINK_LEAVE_STATUS);
+  dravlink_set_output(DRAVLINK_DCD, 1, "STATE", 0.0, 2, 0, DRAVLINK_LEAVE_VALUE);
+  for (int i = 0; i < 3; ++i) set_output(i, 3.25, 1);
+  step();
+  EXPECT_EQ(out_valid(0), 0);
+  EXPECT_EQ(out_valid(1), 0);
+  EXPECT_EQ(out_value(1), 3.25);
+  EXPECT_EQ(out_value(2), 3.25);  // no state: nothing changes
+  EXPECT_EQ(out_valid(2), 1);
+}
+
+TEST_F(ExchangeTest, AnalogProcessVariableSendsItsOwnValueUnscaled) {
+  record.add_point("level", 1, 12.345);
+  bind();
+  step();
+  ASSERT_EQ(dravlink_call_count(), 1);
+  const DravlinkCall& call = *dravlink_call(0);
+  EXPECT_EQ(call.ordinal, kWriteAnalogIn);
+  EXPECT_EQ(call.tag, slot_text(record.pv_slot(0, 0)));
+  EXPECT_EQ(call.handle, &tag_catalogue.AI.Entries[0].Handle);
+  EXPECT_EQ(call.value, value_address(0));
+  EXPECT_EQ(call.real, 12.345);
+  EXPECT_EQ(pv_value(0), 12.345);
+}
+
+TEST_F(ExchangeTest, DiscreteProcessVariableSendsItsValueTruncatedAndSaturated) {
+  record.add_point("RUN", 1);
+  bind();
+  const double max = std::numeric_limits<std::int32_t>::max();
+  const double min = std::numeric_limits<std::int32_t>::min();
+  const struct {
+    double value;
+    std::int32_t sent;
+  } cases[] = {{0.99, 0},
+               {-0.5, 0},
+               {-1.5, -1},
+               {2.9, 2},
+               {max + 0.9, INT32_MAX},
+               {min - 0.9, INT32_MIN},
+               {1e20, INT32_MAX},
+               {-1e20, INT32_MIN},
+               {INFINITY, INT32_MAX},
+               {-INFINITY, INT32_MIN}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    dravlink_clear_calls();
+    record.pv(0).Value = c.value;
+    step();
+    ASSERT_EQ(dravlink_call_count(), 1);
+    EXPECT_EQ(dravlink_call(0)->ordinal, kWriteDiscreteIn);
+    EXPECT_EQ(dravlink_call(0)->integer, c.sent);
+    EXPECT_EQ(dravlink_call(0)->handle, &tag_catalogue.DI.Entries[0].Handle);
+  }
+  dravlink_clear_calls();
+  record.pv(0).Value = std::nan("");
+  step();
+  EXPECT_EQ(dravlink_call_count(), 0);
+}
+
+TEST_F(ExchangeTest, ProcessVariablesOnDcdOrCalcTagsOrInactiveSendNothing) {
+  record.add_point("STATE", 1, 2.0);
+  record.add_point("ERR", 1, 2.0);
+  record.add_point("LEVEL", 1, 2.0, /*active=*/0);
+  bind();
+  ASSERT_EQ(slot_int(record.pv_slot(0, 2)), 3);
+  ASSERT_EQ(slot_int(record.pv_slot(1, 2)), 4);
+  step();
+  EXPECT_EQ(dravlink_call_count(), 0);
+}
+
+TEST_F(ExchangeTest, ControllersGoFirstThenProcessVariablesEachInIndexOrder) {
+  record.add_point("RUN", 1, 1.0);
+  record.add_controller("CMD", 1);
+  record.add_point("LEVEL", 1, 1.0);
+  record.add_controller("VALVE", 1);
+  record.add_controller("VALVE", 1);
+  bind();
+  step();
+  ASSERT_EQ(dravlink_call_count(), 5);
+  const int expected[] = {kReadDiscreteOut, kReadAnalogOut, kReadAnalogOut, kWriteDiscreteIn,
+                          kWriteAnalogIn};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(dravlink_call(i)->ordinal, expected[i]) << i;
+  // Items bound to one tag share its handle word, which the library set on
+  // the first call.
+  EXPECT_EQ(dravlink_call(1)->handle, dravlink_call(2)->handle);
+  EXPECT_EQ(dravlink_call(1)->handle_word, 0);
+  EXPECT_NE(dravlink_call(2)->handle_word, 0);
+}
+
+TEST_F(ExchangeTest, ItemsOfAListWithoutTheDriversFieldsAreLeftAlone) {
+  record.add_controller("VALVE", 1);
+  record.add_controller("VALVE", 1, /*active=*/0);
+  bind();
+  std::int32_t declared = record.data().CtrlDefCnt;
+  record.data().CtrlDefCnt = 0;
+  set_output(0, 3.25, 1);
+  set_output(1, 3.25, 1);
+  step();
+  EXPECT_EQ(dravlink_call_count(), 0);
+  EXPECT_EQ(out_valid(0), 1);
+  EXPECT_EQ(out_valid(1), 0);  // inactive needs no fields
+  record.data().CtrlDefCnt = declared;
+}
+
+TEST_F(ExchangeTest, ResetClearsEveryHandleAndNothingElse) {
+  record.add_controller("VALVE", 1);
+  record.add_controller("CMD", 1);
+  record.add_controller("STATE", 1);
+  record.add_controller("ERR", 1);
+  record.add_point("LEVEL", 1);
+  record.add_point("RUN", 1);
+  bind();
+  dravlink_set_output(DRAVLINK_AO, 1, "VALVE", 10.0, 0, 0, 0);
+  step();
+  ASSERT_NE(tag_catalogue.AO.Entries[0].Handle, 0);
+  ASSERT_NE(tag_catalogue.DI.Entries[0].Handle, 0);
+  DCSValue bindings[2] = {record.ctrl_slot(0, 2), record.ctrl_slot(0, 3)};
+  double out = out_value(0);
+  dravlink_clear_calls();
+  EXPECT_EQ(DCSReset(), 0);
+  ASSERT_EQ(dravlink_call_count(), 1);
+  EXPECT_EQ(dravlink_call(0)->ordinal, 3);
+  for (const auto* table : {&tag_catalogue.AI, &tag_catalogue.AO}) {
+    for (int i = 0; i < table->Count; ++i) EXPECT_EQ(table->Entries[i].Handle, 0);
+  }
+  for (const auto* table : {&tag_catalogue.DI, &tag_catalogue.DO, &tag_catalogue.CALC}) {
+    for (int i = 0; i < table->Count; ++i) EXPECT_EQ(table->Entries[i].Handle, 0);
+  }
+  EXPECT_EQ(tag_catalogue.DCD.Entries[0].Handle, 0);
+  EXPECT_EQ(std::memcmp(&bindings[0], &record.ctrl_slot(0, 2), sizeof(DCSValue)), 0);
+  EXPECT_EQ(std::memcmp(&bindings[1], &record.ctrl_slot(0, 3), sizeof(DCSValue)), 0);
+  EXPECT_EQ(out_value(0), out);
+  EXPECT_EQ(out_valid(0), 1);
+
+  DCSDestroy(record.get());
+  dravlink_clear_calls();
+  EXPECT_EQ(DCSReset(), 0);  // no catalogue: only the library is reset
+  EXPECT_EQ(dravlink_call_count(), 1);
+}
+
+TEST_F(ExchangeTest, StepsAllocateNothingAndShowNothing) {
+  record.add_controller("VALVE", 1);
+  record.add_controller("NOWHERE", 1);
+  record.add_point("LEVEL", 1);
+  bind();
+  for (int i = 0; i < 100; ++i) step();
+  EXPECT_EQ(corva_allocations(), 0);
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_TRUE(error_keys().empty());
+}
+
+// The host's whole order against an emulator whose controller answers the
+// level it receives with a valve position.
+TEST_F(LinkTest, EntryPointsInTheHostsOrderMoveValuesBothWays) {
+  set_init_string(kTags);
+  DCSInitialize();
+  DCSLoad(record.get());
+  int valve = record.add_controller("VALVE", 1);
+  int level = record.add_point("LEVEL", 1, 1.0);
+  ASSERT_EQ(DCSConfigure(record.get()), 1);
+  DCSTimeZero();
+  DCSStart();
+  for (int step = 0; step < 60; ++step) {
+    if (step == 30) {
+      EXPECT_EQ(DCSReset(), 0);
+      EXPECT_EQ(tag_catalogue.AO.Entries[0].Handle, 0);
+    }
+    record.pv(level).Value = 1.0 + step;
+    ASSERT_EQ(DCSSimulate(record.get()), 1);
+    double received = 0.0;
+    ASSERT_EQ(dravlink_input(DRAVLINK_AI, 1, "LEVEL", &received, nullptr), 1);
+    EXPECT_EQ(received, 1.0 + step);
+    if (step > 0) {
+      EXPECT_EQ(out_valid(valve), 1);
+      EXPECT_DOUBLE_EQ(out_value(valve), 2.0 * step * 0.01);  // answer to step - 1
+    }
+    dravlink_set_output(DRAVLINK_AO, 1, "VALVE", 2.0 * (received), 0, 0, 0);
+  }
+  DCSStop();
+  DCSDestroy(record.get());
+  EXPECT_FALSE(catalogue_exists(tag_catalogue));
+  EXPECT_EQ(driver_blocks(), 0);
+  EXPECT_TRUE(error_keys().empty());
+}
+
+}  // namespace

@@ -1,5 +1,160 @@
 #include "emulator/exchange.h"
 
-void exchange_step(DCSData*, TagCatalogue&) {}
+#include "catalogue/binding.h"
+#include "emulator/dravlink.h"
 
-void reset_link(TagCatalogue&) {}
+namespace {
+
+// A status the library never gives for success: a call that leaves the
+// status unwritten does not count as a good reading.
+constexpr std::int32_t kStatusUnwritten = -1;
+
+constexpr double kPercent = 0.01;
+
+constexpr std::int32_t kFirstState = 1;   // reads as 0.0
+constexpr std::int32_t kSecondState = 2;  // reads as 1.0
+constexpr std::int32_t kLastState = 16;   // states 3 to 16 read StateValue[state - 1]
+
+// The entry an item's index names, or null when the index lies outside the
+// table (or no table exists): then no call is made for the item.
+template <typename Entry>
+Entry* entry_at(const TagTable<Entry>& table, std::int32_t index) {
+  if (table.Entries == nullptr || index < 0 || index >= table.Count) return nullptr;
+  return &table.Entries[index];
+}
+
+// Analog and calculated values arrive in percent of the case's unit.
+void finish_scaled_read(DCSCtrl& ctrl, std::int32_t status) {
+  if (status != 0) {
+    ctrl.OutValid = 0;
+    return;
+  }
+  ctrl.OutValue = ctrl.OutValue * kPercent;
+  ctrl.OutValid = 1;
+}
+
+// A DCD state becomes a controller value: 1 and 2 are off and on, 3 to 16
+// take the entry's value for that state. Other states change nothing.
+void finish_state_read(DCSCtrl& ctrl, const DcdTag& entry, std::int32_t state,
+                       std::int32_t status) {
+  if (state < kFirstState || state > kLastState) return;
+  if (state == kFirstState) {
+    ctrl.OutValue = 0.0;
+  } else if (state == kSecondState) {
+    ctrl.OutValue = 1.0;
+  } else {
+    ctrl.OutValue = entry.StateValue[state - 1];
+  }
+  ctrl.OutValid = status == 0 ? 1 : 0;
+}
+
+void read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fields) {
+  if (ctrl.Active == 0) {
+    ctrl.OutValid = 0;
+    return;
+  }
+  if (!has_driver_fields || ctrl.Fields == nullptr) return;
+  const DCSValue* fields = ctrl.Fields;
+  std::int32_t code = slot_int(fields[SLOT_TYPE]);
+  if (code < BIND_ANALOG || code > BIND_CALC) return;
+
+  std::int32_t index = slot_int(fields[SLOT_STRUCT_IDX]);
+  std::int32_t ds = slot_int(fields[SLOT_DS]);
+  char* tag = slot_text(fields[SLOT_TAG]);
+  std::int32_t status = kStatusUnwritten;
+  if (tag != nullptr) {
+    if (code == BIND_ANALOG) {
+      if (RangedTag* entry = entry_at(catalogue.AO, index)) {
+        EmuReadAnalogOut(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
+        finish_scaled_read(ctrl, status);
+        return;
+      }
+    } else if (code == BIND_DISCRETE) {
+      if (PlainTag* entry = entry_at(catalogue.DO, index)) {
+        std::int32_t value = 0;
+        EmuReadDiscreteOut(ds, tag, &entry->Handle, &value, &status);
+        if (status == 0) ctrl.OutValue = value;
+        ctrl.OutValid = status == 0 ? 1 : 0;
+        return;
+      }
+    } else if (code == BIND_DCD) {
+      if (DcdTag* entry = entry_at(catalogue.DCD, index)) {
+        std::int32_t state = 0;
+        EmuReadDcdState(ds, tag, &entry->Handle, &state, &status);
+        finish_state_read(ctrl, *entry, state, status);
+        return;
+      }
+    } else if (PlainTag* entry = entry_at(catalogue.CALC, index)) {
+      EmuReadCalc(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
+      finish_scaled_read(ctrl, status);
+      return;
+    }
+  }
+  // Bound, but to nothing the exchange can reach: no call, no good reading.
+  ctrl.OutValid = 0;
+}
+
+// A discrete input takes Value truncated toward zero, saturated at the 32-bit
+// limits; a value that is not a number is not sent.
+bool discrete_input(double value, std::int32_t& sent) {
+  if (value != value) return false;
+  if (value >= 2147483648.0) {
+    sent = 2147483647;
+  } else if (value <= -2147483649.0) {
+    sent = -2147483647 - 1;
+  } else {
+    sent = static_cast<std::int32_t>(value);
+  }
+  return true;
+}
+
+void write_point(DCSPoint& point, TagCatalogue& catalogue, bool has_driver_fields) {
+  if (point.Active == 0 || !has_driver_fields || point.Fields == nullptr) return;
+  DCSValue* fields = point.Fields;
+  std::int32_t code = slot_int(fields[SLOT_TYPE]);
+  std::int32_t index = slot_int(fields[SLOT_STRUCT_IDX]);
+  std::int32_t ds = slot_int(fields[SLOT_DS]);
+  char* tag = slot_text(fields[SLOT_TAG]);
+  if (tag == nullptr) return;
+  // Nothing comes back for a process variable: its status is not examined.
+  std::int32_t status = kStatusUnwritten;
+  if (code == BIND_ANALOG) {
+    RangedTag* entry = entry_at(catalogue.AI, index);
+    if (entry != nullptr) EmuWriteAnalogIn(ds, tag, &entry->Handle, value_address(point), &status);
+  } else if (code == BIND_DISCRETE) {
+    PlainTag* entry = entry_at(catalogue.DI, index);
+    std::int32_t value = 0;
+    if (entry != nullptr && discrete_input(point.Value, value)) {
+      EmuWriteDiscreteIn(ds, tag, &entry->Handle, &value, &status);
+    }
+  }
+}
+
+template <typename Entry>
+void clear_handles(TagTable<Entry>& table) {
+  for (std::int32_t i = 0; i < table.Count; ++i) table.Entries[i].Handle = 0;
+}
+
+}  // namespace
+
+void exchange_step(DCSData* data, TagCatalogue& catalogue) {
+  // Items of a list without the driver's fields have no slots to read.
+  bool controllers_declared = data->CtrlDefCnt >= DRIVER_FIELDS;
+  for (std::int32_t i = 0; i < data->CtrlCnt; ++i) {
+    read_controller(data->Ctrl[i], catalogue, controllers_declared);
+  }
+  bool points_declared = data->PVDefCnt >= DRIVER_FIELDS;
+  for (std::int32_t i = 0; i < data->PVCnt; ++i) {
+    write_point(data->PV[i], catalogue, points_declared);
+  }
+}
+
+void reset_link(TagCatalogue& catalogue) {
+  EmuReset();
+  clear_handles(catalogue.AI);
+  clear_handles(catalogue.AO);
+  clear_handles(catalogue.DI);
+  clear_handles(catalogue.DO);
+  clear_handles(catalogue.DCD);
+  clear_handles(catalogue.CALC);
+}

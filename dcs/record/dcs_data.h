@@ -182,3 +182,15 @@ inline char* slot_text(const DCSValue& slot) {
 inline void set_slot_text(DCSValue& slot, char* text) {
   std::memcpy(slot.Bytes, &text, sizeof text);
 }
+
+// The emulator's library reads and writes these members in place: the
+// interface hands it their addresses, which may be misaligned. Only that
+// library may use them.
+inline double* out_value_address(DCSCtrl& ctrl) {
+  return static_cast<double*>(
+      static_cast<void*>(reinterpret_cast<unsigned char*>(&ctrl) + offsetof(DCSCtrl, OutValue)));
+}
+inline double* value_address(DCSPoint& point) {
+  return static_cast<double*>(
+      static_cast<void*>(reinterpret_cast<unsigned char*>(&point) + offsetof(DCSPoint, Value)));
+}

@@ -65,6 +65,9 @@ DRAVLINK_CONTROL_API void dravlink_set_output(enum DravlinkKind kind, std::int32
 DRAVLINK_CONTROL_API int dravlink_input(enum DravlinkKind kind, std::int32_t ds, const char* name,
                                         double* real, std::int32_t* integer);
 
+// How often EmuGetInitLength was asked since the reset.
+DRAVLINK_CONTROL_API int dravlink_init_length_calls(void);
+
 DRAVLINK_CONTROL_API int dravlink_call_count(void);
 DRAVLINK_CONTROL_API void dravlink_clear_calls(void);
 DRAVLINK_CONTROL_API const DravlinkCall* dravlink_call(int index);

@@ -31,6 +31,7 @@ struct Tag {
 struct State {
   std::string init_string;
   std::int32_t reported_length = 0;
+  int init_length_calls = 0;
   std::vector<Tag> tags;
   std::vector<DravlinkCall> calls;
 };
@@ -116,7 +117,10 @@ void answer_read(DravlinkCall& call, const Tag& tag, T scripted, void* value,
 
 extern "C" {
 
-std::int32_t DCS_STDCALL EmuGetInitLength(void) { return state().reported_length; }
+std::int32_t DCS_STDCALL EmuGetInitLength(void) {
+  ++state().init_length_calls;
+  return state().reported_length;
+}
 
 std::int32_t DCS_STDCALL EmuGetInitString(char* buffer) {
   const State& s = state();
@@ -214,6 +218,7 @@ int dravlink_input(enum DravlinkKind kind, std::int32_t ds, const char* name, do
   return tag.written ? 1 : 0;
 }
 
+int dravlink_init_length_calls(void) { return state().init_length_calls; }
 int dravlink_call_count(void) { return static_cast<int>(state().calls.size()); }
 void dravlink_clear_calls(void) { state().calls.clear(); }
 const DravlinkCall* dravlink_call(int index) { return &state().calls.at(index); }

@@ -115,7 +115,7 @@ def main():
     check(all(kind == "ordinal" for kind, _ in dravlink),
           f"DRAVLINK.dll imported by name: {[v for k, v in dravlink if k == 'name']}")
     dravlink_ordinals = {value for kind, value in dravlink if kind == "ordinal"}
-    check(dravlink_ordinals <= DRAVLINK_ORDINALS,
+    check(dravlink_ordinals == DRAVLINK_ORDINALS,
           f"DRAVLINK.dll ordinals {sorted(dravlink_ordinals)}, "
           f"expected {sorted(DRAVLINK_ORDINALS)}")
     corva = by_lower.get("corva.dll", [])
