@@ -34,36 +34,13 @@ int section_of(const char* token) {
   return NO_SECTION;
 }
 
-// Calls visit with the table of one section.
+// Calls visit with the table of one section; none for NO_SECTION.
 template <typename Visit>
 void visit_table(TagCatalogue& catalogue, int section, Visit visit) {
-  switch (section) {
-    case 0:
-      visit(catalogue.AI);
-      break;
-    case 1:
-      visit(catalogue.AO);
-      break;
-    case 2:
-      visit(catalogue.DI);
-      break;
-    case 3:
-      visit(catalogue.DO);
-      break;
-    case 4:
-      visit(catalogue.DCD);
-      break;
-    case 5:
-      visit(catalogue.CALC);
-      break;
-    default:
-      break;
-  }
-}
-
-template <typename Visit>
-void visit_tables(TagCatalogue& catalogue, Visit visit) {
-  for (int section = 0; section < SECTION_COUNT; ++section) visit_table(catalogue, section, visit);
+  int index = 0;
+  for_each_table(catalogue, [&](auto& table) {
+    if (index++ == section) visit(table);
+  });
 }
 
 template <typename Entry>
@@ -78,12 +55,18 @@ void release_table(TagTable<Entry>& table) {
 // All six tables with a block of one entry each, or none of them.
 bool create_tables(TagCatalogue& catalogue) {
   bool created = true;
-  visit_tables(catalogue, [&created](auto& table) {
+  for_each_table(catalogue, [&created](auto& table) {
     if (!created) return;
     table.Entries = static_cast<decltype(table.Entries)>(std::malloc(sizeof *table.Entries));
     created = table.Entries != nullptr;
   });
-  if (!created) release_catalogue(catalogue);
+  if (!created) {
+    // Nothing was counted yet: only the blocks go.
+    for_each_table(catalogue, [](auto& table) {
+      std::free(table.Entries);
+      table.Entries = nullptr;
+    });
+  }
   return created;
 }
 
@@ -181,5 +164,5 @@ void load_catalogue(TagCatalogue& catalogue) {
 }
 
 void release_catalogue(TagCatalogue& catalogue) {
-  visit_tables(catalogue, [](auto& table) { release_table(table); });
+  for_each_table(catalogue, [](auto& table) { release_table(table); });
 }

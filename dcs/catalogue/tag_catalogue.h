@@ -59,6 +59,17 @@ struct TagCatalogue {
   TagTable<PlainTag> CALC;
 };
 
+// Calls visit(table) for each of the six tables, in their order.
+template <typename Visit>
+void for_each_table(TagCatalogue& catalogue, Visit visit) {
+  visit(catalogue.AI);
+  visit(catalogue.AO);
+  visit(catalogue.DI);
+  visit(catalogue.DO);
+  visit(catalogue.DCD);
+  visit(catalogue.CALC);
+}
+
 // The module's catalogue.
 extern TagCatalogue tag_catalogue;
 

@@ -151,10 +151,5 @@ void exchange_step(DCSData* data, TagCatalogue& catalogue) {
 
 void reset_link(TagCatalogue& catalogue) {
   EmuReset();
-  clear_handles(catalogue.AI);
-  clear_handles(catalogue.AO);
-  clear_handles(catalogue.DI);
-  clear_handles(catalogue.DO);
-  clear_handles(catalogue.DCD);
-  clear_handles(catalogue.CALC);
+  for_each_table(catalogue, [](auto& table) { clear_handles(table); });
 }
