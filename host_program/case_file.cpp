@@ -1,4 +1,5 @@
 #include "case_file.h"
+#include "text_list.h"
 
 #include <toml++/toml.h>
 
@@ -95,7 +96,7 @@ class TableReader {
     auto found = words.find(word);
     if (found == words.end()) {
       std::string known;
-      for (const auto& entry : words) known += (known.empty() ? "" : ", ") + entry.first;
+      for (const auto& entry : words) add_to_list(known, entry.first);
       fail(*node, "'" + std::string(key) + "' must be one of " + known + ", not '" + word + "'");
     }
     return found->second;
@@ -121,8 +122,7 @@ class TableReader {
     }
     if (!known) {
       std::string names;
-      for (DravlinkKind kind : allowed)
-        names += (names.empty() ? "" : " or ") + std::string(kind_name(kind));
+      for (DravlinkKind kind : allowed) add_to_list(names, kind_name(kind), " or ");
       fail(node,
            "'" + std::string(key) + "' must name a tag of " + names + ", not '" + section + "'");
     }

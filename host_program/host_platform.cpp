@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "text_list.h"
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -56,7 +58,7 @@ DriverLibrary::DriverLibrary(const std::string& path) {
   std::string missing;
 #define DCS_RESOLVE(name)                                                   \
   entry_.name = reinterpret_cast<name##Type*>(find_symbol(handle_, #name)); \
-  if (entry_.name == nullptr) missing += std::string(missing.empty() ? "" : ", ") + #name;
+  if (entry_.name == nullptr) add_to_list(missing, #name);
   DCS_ENTRY_POINTS(DCS_RESOLVE)
 #undef DCS_RESOLVE
   if (!missing.empty()) {

@@ -5,6 +5,7 @@
 
 #include "catalogue/binding.h"
 #include "catalogue/tag_name.h"
+#include "text_list.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ void Report::columns(const std::vector<std::string>& names) {
   widths_.clear();
   for (const std::string& name : names) {
     if (csv_) {
-      line += (line.empty() ? "" : ",") + quoted_csv(name);
+      add_to_list(line, quoted_csv(name), ",");
     } else {
       widths_.push_back(std::max<std::size_t>(name.size(), 11));
       char cell[128];
@@ -63,7 +64,8 @@ void Report::row(const std::vector<std::optional<double>>& cells) {
   for (std::size_t i = 0; i < cells.size(); ++i) {
     std::string value = cells[i] ? number(*cells[i]) : std::string(csv_ ? "" : "-");
     if (csv_) {
-      line += (i == 0 ? "" : ",") + value;
+      if (i != 0) line += ',';
+      line += value;
     } else {
       char cell[128];
       std::snprintf(cell, sizeof cell, "%s%*s", i == 0 ? "" : "  ",
@@ -117,11 +119,11 @@ std::string unbound_reason(const TagCatalogue& catalogue, bool controller, const
     bool input_table = table == "AI" || table == "DI";
     bool output_table = table == "AO" || table == "DO";
     if (s.id != ds) {
-      other_ds += (other_ds.empty() ? "" : ", ") + std::to_string(s.id) + " (" + table + ")";
+      add_to_list(other_ds, std::to_string(s.id) + " (" + table + ")");
     } else if ((controller && input_table) || (!controller && output_table)) {
-      unusable += (unusable.empty() ? "" : ", ") + table;
+      add_to_list(unusable, table);
     } else {
-      usable += (usable.empty() ? "" : ", ") + table;
+      add_to_list(usable, table);
     }
   }
   if (!usable.empty()) {
