@@ -139,13 +139,12 @@ int play(const Case& plan, const std::string& init_text, const DriverEntryPoints
   }
   report_bindings(report, plan, record, offered.get());
 
-  std::vector<std::string> names = {"step", "time_s"};
-  for (const PointItem& p : plan.points) names.push_back(p.name);
-  for (const ControllerItem& c : plan.controllers) {
-    names.push_back(c.name);
-    names.push_back(c.name + " ok");
-  }
-  report.columns(names);
+  // What the emulator received from each process variable, then what each
+  // controller read back.
+  std::vector<Column> columns = {{"step"}, {"time_s"}};
+  for (const PointItem& p : plan.points) columns.push_back({p.name});
+  for (const ControllerItem& c : plan.controllers) columns.push_back({c.name, true});
+  report.columns(columns);
 
   dcs.DCSTimeZero();
   dcs.DCSStart();
@@ -162,8 +161,8 @@ int play(const Case& plan, const std::string& init_text, const DriverEntryPoints
     dcs.DCSSimulate(record.get());
     messages.show();
 
-    std::vector<std::optional<double>> cells = {static_cast<double>(step),
-                                                static_cast<double>(step) * plan.step_seconds};
+    std::vector<Cell> cells = {{static_cast<double>(step)},
+                               {static_cast<double>(step) * plan.step_seconds}};
     for (std::size_t i = 0; i < plan.points.size(); ++i) {
       // What the emulator received, which for a discrete input is truncated.
       const PointItem& p = plan.points[i];
@@ -173,15 +172,14 @@ int play(const Case& plan, const std::string& init_text, const DriverEntryPoints
       std::int32_t integer = 0;
       bool written = (code == BIND_ANALOG || code == BIND_DISCRETE) &&
                      dravlink_input(kind, p.ds, p.tag.c_str(), &real, &integer) != 0;
-      cells.push_back(written ? std::optional<double>(kind == DRAVLINK_AI ? real : integer)
-                              : std::nullopt);
+      cells.push_back(
+          {written ? std::optional<double>(kind == DRAVLINK_AI ? real : integer) : std::nullopt});
     }
     for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
       const DCSCtrl& c = record.ctrl(static_cast<int>(i));
       double out = c.OutValue;
       bool valid = c.OutValid != 0;
-      cells.push_back(out);
-      cells.push_back(valid ? 1.0 : 0.0);
+      cells.push_back({out, valid});
       if (!valid) continue;
       if (plan.controllers[i].drives == Drives::Valve) tank.set_valve(out);
       if (plan.controllers[i].drives == Drives::Pump) tank.set_pump(out >= 0.5);

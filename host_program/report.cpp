@@ -16,9 +16,9 @@ std::string quoted_csv(const std::string& text) {
   return quoted + "\"";
 }
 
-std::string number(double value) {
+std::string number(double value, int digits) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.6g", value);
+  std::snprintf(text, sizeof text, "%.*g", digits, value);
   return text;
 }
 
@@ -42,35 +42,38 @@ void Report::note(const std::string& text) {
   std::fprintf(out_, csv_ ? "# %s\n" : "%s\n", text.c_str());
 }
 
-void Report::columns(const std::vector<std::string>& names) {
-  std::string line;
+void Report::columns(const std::vector<Column>& columns) {
+  if (!csv_) note("[x]: a controller's read failed (OutValid 0); -: nothing crossed");
+  columns_ = columns;
   widths_.clear();
-  for (const std::string& name : names) {
+  std::string line;
+  for (const Column& column : columns) {
     if (csv_) {
-      add_to_list(line, quoted_csv(name), ",");
+      add_to_list(line, quoted_csv(column.name), ",");
+      if (column.reading) add_to_list(line, quoted_csv(column.name + " ok"), ",");
     } else {
-      widths_.push_back(std::max<std::size_t>(name.size(), 11));
+      widths_.push_back(std::max(static_cast<int>(column.name.size()), 9));
       char cell[128];
-      std::snprintf(cell, sizeof cell, "%s%*s", line.empty() ? "" : "  ",
-                    static_cast<int>(widths_.back()), name.c_str());
-      line += cell;
+      std::snprintf(cell, sizeof cell, "%*s", widths_.back(), column.name.c_str());
+      add_to_list(line, cell, "  ");
     }
   }
   std::fprintf(out_, "%s\n", line.c_str());
 }
 
-void Report::row(const std::vector<std::optional<double>>& cells) {
+void Report::row(const std::vector<Cell>& cells) {
   std::string line;
-  for (std::size_t i = 0; i < cells.size(); ++i) {
-    std::string value = cells[i] ? number(*cells[i]) : std::string(csv_ ? "" : "-");
+  for (std::size_t i = 0; i < cells.size() && i < columns_.size(); ++i) {
+    const Cell& cell = cells[i];
     if (csv_) {
-      if (i != 0) line += ',';
-      line += value;
+      add_to_list(line, cell.value ? number(*cell.value, 6) : "", ",");
+      if (columns_[i].reading) add_to_list(line, cell.valid ? "1" : "0", ",");
     } else {
-      char cell[128];
-      std::snprintf(cell, sizeof cell, "%s%*s", i == 0 ? "" : "  ",
-                    static_cast<int>(i < widths_.size() ? widths_[i] : 11), value.c_str());
-      line += cell;
+      std::string value = cell.value ? number(*cell.value, 4) : "-";
+      if (!cell.valid) value = "[" + value + "]";
+      char text[128];
+      std::snprintf(text, sizeof text, "%*s", widths_[i], value.c_str());
+      add_to_list(line, text, "  ");
     }
   }
   std::fprintf(out_, "%s\n", line.c_str());

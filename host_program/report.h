@@ -12,19 +12,32 @@
 #include "case_file.h"
 #include "catalogue/tag_catalogue.h"
 
+// One column of the step table. A reading is a controller's value with its
+// verdict: in CSV it takes two columns (the value, and "<name> ok" with 1 or
+// 0); in the table one, with a failed reading shown in brackets.
+struct Column {
+  std::string name;
+  bool reading = false;
+};
+
+struct Cell {
+  std::optional<double> value;  // none: nothing crossed
+  bool valid = true;            // a reading's verdict
+};
+
 class Report {
  public:
   Report(std::FILE* out, bool csv) : out_(out), csv_(csv) {}
 
   void note(const std::string& text);
-  void columns(const std::vector<std::string>& names);
-  // One row; an empty cell where a value has no meaning.
-  void row(const std::vector<std::optional<double>>& cells);
+  void columns(const std::vector<Column>& columns);
+  void row(const std::vector<Cell>& cells);
 
  private:
   std::FILE* out_;
   bool csv_;
-  std::vector<std::size_t> widths_;
+  std::vector<Column> columns_;
+  std::vector<int> widths_;
 };
 
 // "AI 4, AO 2, ..." for the six tables.
