@@ -228,31 +228,22 @@ TEST_F(FieldsTest, MissingDefinitionArrayIsReportedOnceAndNotWrittenThrough) {
 
 // Fails the n-th allocation of the declaration for every n, then all of them.
 TEST_F(FieldsTest, OutOfMemorySweepOfTheDeclaration) {
-  for (long n = 1;; ++n) {
-    SCOPED_TRACE("failing allocation " + std::to_string(n));
-    HostRecord fresh;
-    user32_reset();
-    long start = corva_allocations();
-    corva_fail_allocation(n, 0);
-    declare_fields(fresh.get());
-    bool failed = corva_allocations() - start >= n;
-    corva_fail_allocation(0, 0);
-    EXPECT_EQ(load_boxes().size(), failed ? 1u : 0u);
-    EXPECT_EQ(user32_message_count(), failed ? 1 : 0);
-    DCSData& data = fresh.data();
-    for (DCSValue* slots : {data.CtrlDataDefault, data.PVDataDefault}) {
-      if (slots != nullptr) {
-        EXPECT_EQ(slot_int(slots[1]), 1);
-      }
-    }
-    EXPECT_EQ(value(data.CtrlReal1), 1.0);
-    free_dcs_data(fresh.get());
-    EXPECT_EQ(driver_blocks(), 0);
-    if (!failed) {
-      EXPECT_EQ(n, 13);  // 2 definition arrays, 8 labels, 2 default arrays
-      break;
-    }
-  }
+  long allocations = sweep_allocation_failures(
+      [](HostRecord& fresh) { declare_fields(fresh.get()); },
+      [this](HostRecord& fresh, bool failed) {
+        EXPECT_EQ(load_boxes().size(), failed ? 1u : 0u);
+        EXPECT_EQ(user32_message_count(), failed ? 1 : 0);
+        DCSData& data = fresh.data();
+        for (DCSValue* slots : {data.CtrlDataDefault, data.PVDataDefault}) {
+          if (slots != nullptr) {
+            EXPECT_EQ(slot_int(slots[1]), 1);
+          }
+        }
+        EXPECT_EQ(value(data.CtrlReal1), 1.0);
+        free_dcs_data(fresh.get());
+        EXPECT_EQ(driver_blocks(), 0);
+      });
+  EXPECT_EQ(allocations, 12);  // 2 definition arrays, 8 labels, 2 default arrays
   user32_reset();
   corva_fail_allocation(1, 1);
   declare_fields(record.get());

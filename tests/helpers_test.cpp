@@ -439,23 +439,13 @@ TEST_F(HelpersTest, OutOfMemorySweepOfTheHelpers) {
     alloc_gen_data(d, 1);
     set_gen_data_text(d, 0, "Case");
   };
-  for (long n = 1;; ++n) {
-    SCOPED_TRACE("failing allocation " + std::to_string(n));
-    HostRecord fresh;
-    user32_reset();
-    long start = corva_allocations();
-    corva_fail_allocation(n, 0);
-    run(fresh.get());
-    bool failed = corva_allocations() - start >= n;
-    corva_fail_allocation(0, 0);
-    EXPECT_LE(user32_message_count(), 1);
-    free_dcs_data(fresh.get());
-    EXPECT_EQ(driver_blocks(), 0);
-    if (!failed) {
-      EXPECT_EQ(n, 10);
-      break;
-    }
-  }
+  long allocations = sweep_allocation_failures([&run](HostRecord& fresh) { run(fresh.get()); },
+                                               [this](HostRecord& fresh, bool) {
+                                                 EXPECT_LE(user32_message_count(), 1);
+                                                 free_dcs_data(fresh.get());
+                                                 EXPECT_EQ(driver_blocks(), 0);
+                                               });
+  EXPECT_EQ(allocations, 9);
 }
 
 }  // namespace

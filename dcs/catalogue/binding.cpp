@@ -39,30 +39,23 @@ bool find_in(const TagTable<Entry>& table, std::int32_t code, const char* tag, s
 // A controller reads AO, DO, DCD and CALC tags; a process variable writes AI
 // and DI tags. Each searches only the tables its exchange can use, so its
 // index always belongs to the table the exchange applies it to.
-bool find_for_controller(const TagCatalogue& catalogue, const char* tag, std::int32_t ds,
-                         Binding& found) {
-  return find_in(catalogue.AO, BIND_ANALOG, tag, ds, found) ||
-         find_in(catalogue.DO, BIND_DISCRETE, tag, ds, found) ||
-         find_in(catalogue.DCD, BIND_DCD, tag, ds, found) ||
-         find_in(catalogue.CALC, BIND_CALC, tag, ds, found);
-}
-
-bool find_for_point(const TagCatalogue& catalogue, const char* tag, std::int32_t ds,
-                    Binding& found) {
-  return find_in(catalogue.AI, BIND_ANALOG, tag, ds, found) ||
-         find_in(catalogue.DI, BIND_DISCRETE, tag, ds, found) ||
+bool find_for(bool controller, const TagCatalogue& catalogue, const char* tag, std::int32_t ds,
+              Binding& found) {
+  return find_in(controller ? catalogue.AO : catalogue.AI, BIND_ANALOG, tag, ds, found) ||
+         find_in(controller ? catalogue.DO : catalogue.DI, BIND_DISCRETE, tag, ds, found) ||
          find_in(catalogue.DCD, BIND_DCD, tag, ds, found) ||
          find_in(catalogue.CALC, BIND_CALC, tag, ds, found);
 }
 
 // Binds one item; an item that matches nothing keeps its slots. Only the
 // integer part of the two binding slots is written.
-template <typename Find>
-void bind_item(DCSValue* fields, const TagCatalogue& catalogue, Find find) {
+void bind_item(DCSValue* fields, const TagCatalogue& catalogue, bool controller) {
   if (fields == nullptr) return;
   const char* tag = slot_text(fields[SLOT_TAG]);
   Binding found;
-  if (tag == nullptr || !find(catalogue, tag, slot_int(fields[SLOT_DS]), found)) return;
+  if (tag == nullptr || !find_for(controller, catalogue, tag, slot_int(fields[SLOT_DS]), found)) {
+    return;
+  }
   set_slot_int(fields[SLOT_TYPE], found.code);
   set_slot_int(fields[SLOT_STRUCT_IDX], found.index);
 }
@@ -89,12 +82,12 @@ std::int32_t configure_bindings(DCSData* data, const TagCatalogue& catalogue) {
   // Items of a list without the driver's fields have no slots to bind.
   if (data->CtrlDefCnt >= DRIVER_FIELDS) {
     for (std::int32_t i = 0; i < data->CtrlCnt; ++i) {
-      bind_item(data->Ctrl[i].Fields, catalogue, find_for_controller);
+      bind_item(data->Ctrl[i].Fields, catalogue, true);
     }
   }
   if (data->PVDefCnt >= DRIVER_FIELDS) {
     for (std::int32_t i = 0; i < data->PVCnt; ++i) {
-      bind_item(data->PV[i].Fields, catalogue, find_for_point);
+      bind_item(data->PV[i].Fields, catalogue, false);
     }
   }
   return 1;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "host_record.h"
+
 #include "corva/corva_control.h"
 #include "dravlink/dravlink_control.h"
 #include "user32/user32_control.h"
@@ -29,6 +31,25 @@ class StandinTest : public ::testing::Test {
   static std::vector<Box> boxes();
   static std::vector<std::string> error_keys();
   static void set_init_string(const std::string& text);
+
+  // Runs work(record) on a fresh host record with its n-th allocation
+  // failing, then check(record, failed), for n = 1, 2, ... until a run makes
+  // fewer than n allocations. Returns how many allocations a whole run makes.
+  template <typename Work, typename Check>
+  static long sweep_allocation_failures(Work work, Check check) {
+    for (long n = 1;; ++n) {
+      SCOPED_TRACE("failing allocation " + std::to_string(n));
+      HostRecord fresh;
+      user32_reset();
+      long start = corva_allocations();
+      corva_fail_allocation(n, 0);
+      work(fresh);
+      bool failed = corva_allocations() - start >= n;
+      corva_fail_allocation(0, 0);
+      check(fresh, failed);
+      if (!failed) return n - 1;
+    }
+  }
 
  private:
   long baseline_blocks_ = 0;
