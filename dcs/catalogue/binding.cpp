@@ -7,9 +7,6 @@
 
 namespace {
 
-// The length of the six bare section headers: a string no longer holds no tags.
-constexpr std::int32_t kBareHeadersLength = 33;
-
 constexpr char kConfigCaption[] = "DCSConfigError";
 constexpr char kNoTagsText[] =
     "Cannot Enable DCS Link\n\nStart the Dravik Non Control Tags Application.\n"
@@ -71,7 +68,7 @@ std::int32_t configure_bindings(DCSData* data, const TagCatalogue& catalogue) {
     report_error_key("DCSPVTagFieldError");
     return 0;
   }
-  if (EmuGetInitLength() <= kBareHeadersLength) {
+  if (EmuGetInitLength() <= EMPTY_INIT_LENGTH) {
     show_message(kNoTagsText, kConfigCaption);
     return 0;
   }

@@ -7,19 +7,13 @@
 
 #include "catalogue/tag_catalogue.h"
 #include "record/dcs_data.h"
+#include "record/fields.h"
 
 // The binding codes in CtrlType and PVType; any other value is unbound.
 inline constexpr std::int32_t BIND_ANALOG = 1;    // AO for a controller, AI for a process variable
 inline constexpr std::int32_t BIND_DISCRETE = 2;  // DO for a controller, DI for a process variable
 inline constexpr std::int32_t BIND_DCD = 3;
 inline constexpr std::int32_t BIND_CALC = 4;
-
-// The driver's field slots of every controller and process variable.
-inline constexpr int SLOT_TAG = 0;
-inline constexpr int SLOT_DS = 1;
-inline constexpr int SLOT_TYPE = 2;  // CtrlType or PVType
-inline constexpr int SLOT_STRUCT_IDX = 3;
-inline constexpr int DRIVER_FIELDS = 4;
 
 // DCSConfigure: 1 when the link may be enabled, 0 when it is refused.
 std::int32_t configure_bindings(DCSData* data, const TagCatalogue& catalogue);

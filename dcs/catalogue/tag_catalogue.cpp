@@ -18,8 +18,6 @@ constexpr char LOAD_WARNING_TEXT[] =
     "Start the Dravik Non Control Tags Application.\nClose (Save) current ORVENT case.\n"
     "Reload stored case or recreate new case";
 constexpr char LOAD_WARNING_CAPTION[] = "DCSLoadWarning";
-constexpr char OUT_OF_MEMORY_TEXT[] = "Error: Out of Memory";
-constexpr char OUT_OF_MEMORY_CAPTION[] = "DCS Load Dravik";
 
 // Section headers, matched byte for byte, in the order of the tables.
 constexpr int SECTION_COUNT = 6;
@@ -152,7 +150,7 @@ void load_catalogue(TagCatalogue& catalogue) {
     text = static_cast<char*>(std::calloc(static_cast<std::size_t>(length) + 1, 1));
   }
   if (text == nullptr) {
-    show_message(OUT_OF_MEMORY_TEXT, OUT_OF_MEMORY_CAPTION);
+    show_load_out_of_memory();
     return;
   }
   EmuGetInitString(text);
@@ -160,7 +158,7 @@ void load_catalogue(TagCatalogue& catalogue) {
   bool complete = append_tags_checked(catalogue, text);
   std::free(text);
   // The tags read so far stay; the user learns that the list is incomplete.
-  if (!complete) show_message(OUT_OF_MEMORY_TEXT, OUT_OF_MEMORY_CAPTION);
+  if (!complete) show_load_out_of_memory();
 }
 
 void release_catalogue(TagCatalogue& catalogue) {

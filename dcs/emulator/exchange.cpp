@@ -2,6 +2,7 @@
 
 #include "catalogue/binding.h"
 #include "emulator/dravlink.h"
+#include "record/fields.h"
 
 namespace {
 

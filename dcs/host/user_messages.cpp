@@ -7,3 +7,5 @@ void show_message(const char* text, const char* caption) {
 }
 
 void report_error_key(const char* key) { ErrorMsg(key); }
+
+void show_load_out_of_memory() { show_message("Error: Out of Memory", "DCS Load Dravik"); }

@@ -6,3 +6,6 @@ void show_message(const char* text, const char* caption);
 
 // A message key that the host turns into the text it shows.
 void report_error_key(const char* key);
+
+// DCSLoad ran out of memory: shown once per load.
+void show_load_out_of_memory();

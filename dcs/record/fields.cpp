@@ -16,9 +16,9 @@ struct DeclaredField {
   std::int32_t default_value;  // integer fields only; a text field has no default text
 };
 
-constexpr std::int32_t kDeclaredCount = 4;
+constexpr std::int32_t kDeclaredCount = DRIVER_FIELDS;
 
-// Slot order: TAG, DS, binding code, table index (-1: none).
+// In slot order; a table index of -1 means none.
 constexpr DeclaredField kCtrlFields[kDeclaredCount] = {{"TAG", FIELD_TEXT, 0},
                                                        {"DS", FIELD_INT, 1},
                                                        {"CtrlType", FIELD_INT, 0},
@@ -99,7 +99,7 @@ void declare_fields(DCSData* data) {
   complete = declare_list(data, L::PV, kPVFields) && complete;
   complete = allocate_defaults(data, L::Ctrl) && complete;
   complete = allocate_defaults(data, L::PV) && complete;
-  if (!complete) show_message("Error: Out of Memory", "DCS Load Dravik");
+  if (!complete) show_load_out_of_memory();
 
   data->CtrlWord = 0;
   data->CtrlReal1 = 1.0;

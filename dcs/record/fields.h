@@ -6,6 +6,15 @@
 
 #include "record/dcs_data.h"
 
+// The driver's fields on every controller and process variable, slot by
+// slot: the tag's name, its data set, the binding code (CtrlType or PVType)
+// and the bound entry's index in its table.
+inline constexpr int SLOT_TAG = 0;
+inline constexpr int SLOT_DS = 1;
+inline constexpr int SLOT_TYPE = 2;
+inline constexpr int SLOT_STRUCT_IDX = 3;
+inline constexpr int DRIVER_FIELDS = 4;
+
 // The first half of DCSLoad: four fields on each controller and each process
 // variable, their definitions with constant monikers and their default
 // arrays. When a block is not obtained it shows "Error: Out of Memory" once,
