@@ -311,13 +311,9 @@ TEST_F(ExchangeTest, ResetClearsEveryHandleAndNothingElse) {
   EXPECT_EQ(DCSReset(), 0);
   ASSERT_EQ(dravlink_call_count(), 1);
   EXPECT_EQ(dravlink_call(0)->ordinal, 3);
-  for (const auto* table : {&tag_catalogue.AI, &tag_catalogue.AO}) {
-    for (int i = 0; i < table->Count; ++i) EXPECT_EQ(table->Entries[i].Handle, 0);
-  }
-  for (const auto* table : {&tag_catalogue.DI, &tag_catalogue.DO, &tag_catalogue.CALC}) {
-    for (int i = 0; i < table->Count; ++i) EXPECT_EQ(table->Entries[i].Handle, 0);
-  }
-  EXPECT_EQ(tag_catalogue.DCD.Entries[0].Handle, 0);
+  for_each_table(tag_catalogue, [](const auto& table) {
+    for (int i = 0; i < table.Count; ++i) EXPECT_EQ(table.Entries[i].Handle, 0);
+  });
   EXPECT_EQ(std::memcmp(&bindings[0], &record.ctrl_slot(0, 2), sizeof(DCSValue)), 0);
   EXPECT_EQ(std::memcmp(&bindings[1], &record.ctrl_slot(0, 3), sizeof(DCSValue)), 0);
   EXPECT_EQ(out_value(0), out);

@@ -1,7 +1,9 @@
 // Test controls of the stand-in emulator client library. A test scripts the
 // initialization string and, per tag (kind, data set and name, the name
 // without regard to ASCII letter case), what a read answers; it reads back
-// what the driver wrote to an input and the log of every call.
+// what the driver wrote to an input and the log of every call. Like the real
+// library it writes a tag's handle word: a nonzero word of its own choice
+// whenever a call arrives with a zero handle.
 #pragma once
 
 #include <cstdint>
@@ -71,10 +73,5 @@ DRAVLINK_CONTROL_API int dravlink_init_length_calls(void);
 DRAVLINK_CONTROL_API int dravlink_call_count(void);
 DRAVLINK_CONTROL_API void dravlink_clear_calls(void);
 DRAVLINK_CONTROL_API const DravlinkCall* dravlink_call(int index);
-
-// Every handle word the library hands out is nonzero; it gives one per tag
-// the first time a call arrives with a zero handle.
-DRAVLINK_CONTROL_API std::int32_t dravlink_handle_of(enum DravlinkKind kind, std::int32_t ds,
-                                                     const char* name);
 
 }  // extern "C"

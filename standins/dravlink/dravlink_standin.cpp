@@ -223,8 +223,4 @@ int dravlink_call_count(void) { return static_cast<int>(state().calls.size()); }
 void dravlink_clear_calls(void) { state().calls.clear(); }
 const DravlinkCall* dravlink_call(int index) { return &state().calls.at(index); }
 
-std::int32_t dravlink_handle_of(enum DravlinkKind kind, std::int32_t ds, const char* name) {
-  return tag_of(kind, ds, name).handle;
-}
-
 }  // extern "C"
