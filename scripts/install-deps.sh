@@ -8,6 +8,7 @@ packages=(
   mingw-w64                           # the Windows DLL
   clang libclang-rt-14-dev            # libFuzzer
   googletest                          # built from source for each target
+  libfast-float-dev                   # reading reals (header-only)
   clang-format clang-tidy cppcheck    # style and static checks
   locales                             # localedef, for the locale tests
   libtomlplusplus-dev libcli11-dev    # the stand-in host program

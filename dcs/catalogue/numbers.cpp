@@ -1,7 +1,7 @@
 #include "catalogue/numbers.h"
 
-#include <charconv>
-#include <cmath>
+#include <fast_float/fast_float.h>
+
 #include <cstddef>
 
 // Both readers work on the text's own grammar, byte by byte, so neither the
@@ -36,6 +36,25 @@ constexpr int KEPT_DIGITS = 800;
 // Exponents beyond this lie far outside the range of a double whatever the
 // mantissa; reading saturates here so the sum below cannot overflow.
 constexpr long long EXPONENT_LIMIT = 1000000000;
+
+// Any exponent beyond this, with at most KEPT_DIGITS + 1 digits, lies
+// outside the range of a double just the same.
+constexpr long long WRITTEN_EXPONENT_LIMIT = 99999;
+
+// Writes the exponent in decimal at `out`, clamped; returns its end.
+char* write_exponent(char* out, long long exponent) {
+  if (exponent < 0) *out++ = '-';
+  long long magnitude = exponent < 0 ? -exponent : exponent;
+  if (magnitude > WRITTEN_EXPONENT_LIMIT) magnitude = WRITTEN_EXPONENT_LIMIT;
+  char reversed[8];
+  int count = 0;
+  do {
+    reversed[count++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  while (count > 0) *out++ = reversed[--count];
+  return out;
+}
 
 }  // namespace
 
@@ -123,12 +142,12 @@ double parse_real(const char* text) {
   }
   char* end = digits + kept;
   *end++ = 'e';
-  end = std::to_chars(end, digits + sizeof digits, exponent).ptr;
+  end = write_exponent(end, exponent);
 
+  // fast_float is correctly rounded, locale-free and needs no runtime
+  // support: a value beyond the range of a double reads as infinity, one
+  // below it as zero.
   double value = 0.0;
-  if (std::from_chars(digits, end, value).ec != std::errc{}) {
-    // Out of range: the magnitude is 10^(kept + exponent - 1) or so.
-    value = kept + exponent > 0 ? HUGE_VAL : 0.0;
-  }
+  fast_float::from_chars(digits, end, value);
   return negative ? -value : value;
 }

@@ -8,16 +8,28 @@ through its version resource. Every failed check is printed; the exit status
 is 1 when any failed.
 """
 import argparse
+import os
 import re
 import struct
 import subprocess
 import sys
 
-ENTRY_POINTS = ["DCSConfigure", "DCSDestroy", "DCSInitialize", "DCSLoad", "DCSReset",
-                "DCSSimulate", "DCSStart", "DCSStop", "DCSTimeZero"]
-ALLOWED_DLLS = {"corva.dll", "dravlink.dll", "user32.dll", "kernel32.dll", "msvcrt.dll"}
-DRAVLINK_ORDINALS = {1, 2, 3, 5, 6, 8, 9, 10, 11}
-RUNTIME_ALLOCATORS = {"malloc", "free", "calloc", "realloc"}
+# Every import the DLL may have: its own calls (MessageBoxA, the string and
+# memory functions) and what mingw's DLL start-up needs (TLS and atexit
+# locks, frame registration, pseudo-relocation and its error report). A new
+# import fails the check, so growth shows.
+ALLOWED_IMPORTS = {
+    "kernel32.dll": {
+        "DeleteCriticalSection", "EnterCriticalSection", "FreeLibrary", "GetLastError",
+        "GetModuleHandleA", "GetProcAddress", "InitializeCriticalSection",
+        "LeaveCriticalSection", "LoadLibraryA", "Sleep", "TlsGetValue", "VirtualProtect",
+        "VirtualQuery"},
+    "msvcrt.dll": {
+        "_amsg_exit", "_initterm", "_iob", "_lock", "_unlock", "abort", "fwrite", "memcpy",
+        "memmove", "memset", "strcmp", "strlen", "strncmp", "vfprintf"},
+    "user32.dll": {"MessageBoxA"},
+}
+MAX_DLL_BYTES = 64 * 1024
 VERSION_STRINGS = {
     "FileDescription": "DCS Driver DLL",
     "InternalName": "DRAVIK",
@@ -34,6 +46,17 @@ failures = []
 def check(condition, message):
     if not condition:
         failures.append(message)
+
+
+def def_exports(path):
+    """Maps each name of a module-definition file's EXPORTS to its ordinal."""
+    result = {}
+    with open(path) as f:
+        for line in f:
+            match = re.match(r"\s*(\w+)(?:@\d+)?\s+@(\d+)", line.split(";", 1)[0])
+            if match:
+                result[match.group(1)] = int(match.group(2))
+    return result
 
 
 def pe_header(path):
@@ -90,6 +113,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--objdump", required=True)
     parser.add_argument("--windres", required=True)
+    parser.add_argument("--exports-def", required=True, help="the driver's .def file")
+    parser.add_argument("--dravlink-def", required=True, help="the emulator library's .def file")
     parser.add_argument("dll")
     args = parser.parse_args()
 
@@ -98,34 +123,36 @@ def main():
     check(machine == 0x14C, f"machine {machine:#x}, expected i386 (0x14c)")
     check(magic == 0x10B, f"optional header magic {magic:#x}, expected PE32 (0x10b)")
     check(characteristics & 0x2000, "image is not a DLL")
+    size = os.path.getsize(args.dll)
+    check(size < MAX_DLL_BYTES, f"{size} bytes, expected under {MAX_DLL_BYTES}")
 
     dump = subprocess.run([args.objdump, "-p", args.dll], check=True, capture_output=True,
                           text=True).stdout
 
-    expected_exports = {name: ordinal for ordinal, name in enumerate(ENTRY_POINTS, start=1)}
+    expected_exports = def_exports(args.exports_def)
     check(exports(dump) == expected_exports,
           f"exports {sorted(exports(dump).items(), key=lambda e: e[1])}, "
           f"expected {list(expected_exports.items())}")
 
     imported = imports(dump)
     by_lower = {dll.lower(): entries for dll, entries in imported.items()}
-    unexpected = set(by_lower) - ALLOWED_DLLS
+    allowed_dlls = set(ALLOWED_IMPORTS) | {"corva.dll", "dravlink.dll"}
+    unexpected = set(by_lower) - allowed_dlls
     check(not unexpected, f"imports from unexpected DLLs: {sorted(unexpected)}")
     dravlink = by_lower.get("dravlink.dll", [])
     check(all(kind == "ordinal" for kind, _ in dravlink),
           f"DRAVLINK.dll imported by name: {[v for k, v in dravlink if k == 'name']}")
     dravlink_ordinals = {value for kind, value in dravlink if kind == "ordinal"}
-    check(dravlink_ordinals == DRAVLINK_ORDINALS,
+    expected_ordinals = set(def_exports(args.dravlink_def).values())
+    check(dravlink_ordinals == expected_ordinals,
           f"DRAVLINK.dll ordinals {sorted(dravlink_ordinals)}, "
-          f"expected {sorted(DRAVLINK_ORDINALS)}")
+          f"expected {sorted(expected_ordinals)}")
     corva = by_lower.get("corva.dll", [])
     check(corva and all(kind == "name" for kind, _ in corva),
           "corva.dll must be imported, by name")
-    user32 = {value for kind, value in by_lower.get("user32.dll", [])}
-    check(user32 == {"MessageBoxA"}, f"USER32.dll imports {sorted(user32)}, expected MessageBoxA")
-    runtime = {value for kind, value in by_lower.get("msvcrt.dll", [])}
-    check(not runtime & RUNTIME_ALLOCATORS,
-          f"allocators imported from msvcrt.dll: {sorted(runtime & RUNTIME_ALLOCATORS)}")
+    for dll, allowed in ALLOWED_IMPORTS.items():
+        names = {value for kind, value in by_lower.get(dll, [])}
+        check(names <= allowed, f"{dll} imports beyond the allow-list: {sorted(names - allowed)}")
 
     rc, strings = version_resource(args.windres, args.dll)
     check('BLOCK "040904E4"' in rc, 'no string block "040904E4"')
