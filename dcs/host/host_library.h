@@ -9,6 +9,10 @@
 
 #include "host/platform.h"
 
+// The C runtime's math-error record. The driver only passes its address on to
+// the host, so the type stays incomplete here.
+struct _exception;
+
 // The stand-in host library defines these functions itself.
 #ifdef CORVA_IMPLEMENTATION
 #define CORVA_API

@@ -25,7 +25,3 @@
 #else
 #error "dravik32 builds for 32-bit Windows, 32-bit Linux or 64-bit Linux only"
 #endif
-
-// The C runtime's math-error record. The driver only passes its address on to
-// the host, so the type stays incomplete here.
-struct _exception;

@@ -8,7 +8,6 @@
 #include <new>
 
 #include "host/host_library.h"
-#include "host/platform.h"
 
 extern "C" {
 
@@ -36,8 +35,3 @@ void operator delete(void* block, std::size_t) noexcept { Corva_delete(block); }
 void operator delete[](void* block, std::size_t) noexcept { Corva_delete(block); }
 void operator delete(void* block, const std::nothrow_t&) noexcept { Corva_delete(block); }
 void operator delete[](void* block, const std::nothrow_t&) noexcept { Corva_delete(block); }
-
-#ifdef _WIN32
-// The module entry: no work of its own for any reason code.
-extern "C" int DCS_STDCALL DllMain(void*, unsigned long, void*) { return 1; }
-#endif
