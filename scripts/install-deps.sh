@@ -14,17 +14,30 @@ packages=(
   libtomlplusplus-dev libcli11-dev    # the stand-in host program
 )
 
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
-    missing+=("$package")
-  fi
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# wine runs the Windows DLL's tests; its 32-bit half needs the i386 architecture.
+wine_packages=(wine wine32:i386 wine64)
 
-echo "installing: ${missing[*]}"
+not_installed() {
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
+      echo "$package"
+  done
+}
+mapfile -t missing < <(not_installed "${packages[@]}")
+mapfile -t missing_wine < <(not_installed "${wine_packages[@]}")
+[ ${#missing[@]} -eq 0 ] && [ ${#missing_wine[@]} -eq 0 ] && exit 0
+
+echo "installing: ${missing[*]} ${missing_wine[*]}"
 run_as_root=()
 [ "$(id -u)" -eq 0 ] || run_as_root=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${run_as_root[@]}" dpkg --add-architecture i386
+fi
 "${run_as_root[@]}" apt-get update -qq
-"${run_as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  "${run_as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+if [ ${#missing_wine[@]} -gt 0 ]; then
+  "${run_as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing_wine[@]}" >/dev/null
+fi

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Every test of the project: style and static checks, then each configuration
 # built and tested (64-bit with sanitizers, 32-bit under qemu-i386 where
-# needed, the Windows DLL checked as a file, and a bounded fuzzing run).
+# needed, the Windows DLL checked as a file and run under wine, and a bounded
+# fuzzing run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

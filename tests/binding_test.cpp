@@ -3,7 +3,7 @@
 // that its kind of item exchanges with.
 #include <cstring>
 
-#include "catalogue/tag_catalogue.h"
+#include "driver_catalogue.h"
 #include "link_fixture.h"
 
 namespace {
@@ -72,7 +72,7 @@ TEST_F(BindingTest, MissingCatalogueAsksForTheCaseToBeReloaded) {
   record.add_controller("AO.ONLY", 1);
   DCSDestroy(record.get());
   load("");  // fields declared again while the emulator offers no tags
-  ASSERT_FALSE(catalogue_exists(tag_catalogue));
+  ASSERT_TRUE(table_holds(Table::AO, -1));
   EXPECT_EQ(configure(), 0);
   EXPECT_EQ(boxes(), std::vector<Box>{kNoTagsBox});
   set_init_string(kTags);  // tags offered again, but no catalogue was loaded
@@ -126,7 +126,7 @@ TEST_F(BindingTest, NamesMatchWithoutRegardToAsciiCaseOnly) {
   load(
       "*AO*\nFic101.Out,x,1,0,1\nTRAIL ,x,1,0,1\nCRLF\r\nx\r\n1\r\n0\r\n1\r\n"
       "T\xC9MP,x,1,0,1\n*DO*\nLAST,x,1\n");
-  ASSERT_EQ(tag_catalogue.AO.Count, 4);
+  ASSERT_TRUE(table_holds(Table::AO, 4));
   record.add_controller("fIC101.oUT", 1);  // 0
   record.add_controller("TRAIL", 1);       // blanks count
   record.add_controller("CRLF", 1);        // the carriage return counts
@@ -158,7 +158,7 @@ TEST_F(BindingTest, SecondLoadKeepsTheFirstCopysIndex) {
   set_init_string(kTags);
   DCSLoad(first_case.get());
   load(kTags);  // a second case: the catalogue is appended to
-  ASSERT_EQ(tag_catalogue.AO.Count, 4);
+  ASSERT_TRUE(table_holds(Table::AO, 4));
   record.add_controller("AO.ONLY", 1);
   ASSERT_EQ(configure(), 1);
   EXPECT_EQ(index_of_ctrl(0), 1);
@@ -191,7 +191,7 @@ TEST_F(BindingTest, OnlyTheIntegerPartOfTheBindingSlotsIsWritten) {
 
 TEST_F(BindingTest, EmptyTablesAndEmptyRecordsBindNothingAndSucceed) {
   load("*AI*\n*AO*\n*DI*\n*DO*\n*DCD*\n*CALC*\n ");
-  ASSERT_TRUE(catalogue_exists(tag_catalogue));
+  ASSERT_TRUE(table_holds(Table::AO, 0));
   EXPECT_EQ(configure(), 1);
   record.add_controller("AO.ONLY", 1);
   EXPECT_EQ(configure(), 1);

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "catalogue/tag_catalogue.h"
+#include "driver_catalogue.h"
 #include "link_fixture.h"
 
 namespace {
@@ -57,11 +57,11 @@ TEST_F(ExchangeTest, AnalogAndCalcReadsArriveScaledByOneHundredth) {
     const char* tag;  // as the host holds it: its case may differ from the catalogue's
     DravlinkKind kind;
     int ordinal;
-    const std::int32_t* handle;
+    Table table;
+    int index;
   };
-  const Case cases[] = {
-      {"valve2", DRAVLINK_AO, kReadAnalogOut, &tag_catalogue.AO.Entries[1].Handle},
-      {"err", DRAVLINK_CALC, kReadCalc, &tag_catalogue.CALC.Entries[0].Handle}};
+  const Case cases[] = {{"valve2", DRAVLINK_AO, kReadAnalogOut, Table::AO, 1},
+                        {"err", DRAVLINK_CALC, kReadCalc, Table::CALC, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.tag);
     int i = record.add_controller(c.tag, 1);
@@ -76,7 +76,7 @@ TEST_F(ExchangeTest, AnalogAndCalcReadsArriveScaledByOneHundredth) {
     EXPECT_EQ(call.ds, 1);
     EXPECT_EQ(call.tag, slot_text(record.ctrl_slot(i, 0)));
     EXPECT_STREQ(call.tag_text, c.tag);
-    EXPECT_EQ(call.handle, c.handle);
+    EXPECT_TRUE(is_entry_handle(call.handle, c.table, c.index));
     EXPECT_EQ(call.value, out_value_address(i));
 
     dravlink_set_output(c.kind, 1, c.tag, 55.0, 0, 2, 0);
@@ -96,7 +96,7 @@ TEST_F(ExchangeTest, DiscreteReadGivesTheIntegerOrKeepsTheOldValue) {
   EXPECT_EQ(out_valid(0), 1);
   const DravlinkCall& call = *dravlink_call(0);
   EXPECT_EQ(call.ordinal, kReadDiscreteOut);
-  EXPECT_EQ(call.handle, &tag_catalogue.DO.Entries[0].Handle);
+  EXPECT_TRUE(is_entry_handle(call.handle, Table::DO, 0));
   EXPECT_NE(call.value, out_value_address(0));
 
   dravlink_set_output(DRAVLINK_DO, 1, "CMD", 0.0, 9, 4, 0);
@@ -128,7 +128,7 @@ TEST_F(ExchangeTest, DcdStatesMapToOffOnAndTheEntrysStateValues) {
     EXPECT_EQ(out_valid(0), c.changes ? c.valid : 1);
   }
   EXPECT_EQ(dravlink_call(0)->ordinal, kReadDcdState);
-  EXPECT_EQ(dravlink_call(0)->handle, &tag_catalogue.DCD.Entries[0].Handle);
+  EXPECT_TRUE(is_entry_handle(dravlink_call(0)->handle, Table::DCD, 0));
 }
 
 TEST_F(ExchangeTest, InactiveAndUnboundControllersMakeNoCall) {
@@ -208,7 +208,7 @@ TEST_F(ExchangeTest, AnalogProcessVariableSendsItsOwnValueUnscaled) {
   const DravlinkCall& call = *dravlink_call(0);
   EXPECT_EQ(call.ordinal, kWriteAnalogIn);
   EXPECT_EQ(call.tag, slot_text(record.pv_slot(0, 0)));
-  EXPECT_EQ(call.handle, &tag_catalogue.AI.Entries[0].Handle);
+  EXPECT_TRUE(is_entry_handle(call.handle, Table::AI, 0));
   EXPECT_EQ(call.value, value_address(0));
   EXPECT_EQ(call.real, 12.345);
   EXPECT_EQ(pv_value(0), 12.345);
@@ -240,7 +240,7 @@ TEST_F(ExchangeTest, DiscreteProcessVariableSendsItsValueTruncatedAndSaturated) 
     ASSERT_EQ(dravlink_call_count(), 1);
     EXPECT_EQ(dravlink_call(0)->ordinal, kWriteDiscreteIn);
     EXPECT_EQ(dravlink_call(0)->integer, c.sent);
-    EXPECT_EQ(dravlink_call(0)->handle, &tag_catalogue.DI.Entries[0].Handle);
+    EXPECT_TRUE(is_entry_handle(dravlink_call(0)->handle, Table::DI, 0));
   }
   dravlink_clear_calls();
   record.pv(0).Value = std::nan("");
@@ -303,21 +303,25 @@ TEST_F(ExchangeTest, ResetClearsEveryHandleAndNothingElse) {
   bind();
   dravlink_set_output(DRAVLINK_AO, 1, "VALVE", 10.0, 0, 0, 0);
   step();
-  ASSERT_NE(tag_catalogue.AO.Entries[0].Handle, 0);
-  ASSERT_NE(tag_catalogue.DI.Entries[0].Handle, 0);
+  dravlink_clear_calls();
+  step();  // the first step had the library set every handle word
+  ASSERT_EQ(dravlink_call_count(), 6);
+  for (int i = 0; i < 6; ++i) ASSERT_NE(dravlink_call(i)->handle_word, 0) << i;
   DCSValue bindings[2] = {record.ctrl_slot(0, 2), record.ctrl_slot(0, 3)};
   double out = out_value(0);
   dravlink_clear_calls();
   EXPECT_EQ(DCSReset(), 0);
   ASSERT_EQ(dravlink_call_count(), 1);
   EXPECT_EQ(dravlink_call(0)->ordinal, 3);
-  for_each_table(tag_catalogue, [](const auto& table) {
-    for (int i = 0; i < table.Count; ++i) EXPECT_EQ(table.Entries[i].Handle, 0);
-  });
+  EXPECT_TRUE(all_handles_clear());
   EXPECT_EQ(std::memcmp(&bindings[0], &record.ctrl_slot(0, 2), sizeof(DCSValue)), 0);
   EXPECT_EQ(std::memcmp(&bindings[1], &record.ctrl_slot(0, 3), sizeof(DCSValue)), 0);
   EXPECT_EQ(out_value(0), out);
   EXPECT_EQ(out_valid(0), 1);
+  dravlink_clear_calls();
+  step();  // every item finds its handle word cleared
+  ASSERT_EQ(dravlink_call_count(), 6);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(dravlink_call(i)->handle_word, 0) << i;
 
   DCSDestroy(record.get());
   dravlink_clear_calls();
@@ -350,7 +354,7 @@ TEST_F(LinkTest, EntryPointsInTheHostsOrderMoveValuesBothWays) {
   for (int step = 0; step < 60; ++step) {
     if (step == 30) {
       EXPECT_EQ(DCSReset(), 0);
-      EXPECT_EQ(tag_catalogue.AO.Entries[0].Handle, 0);
+      EXPECT_TRUE(all_handles_clear());
     }
     record.pv(level).Value = 1.0 + step;
     ASSERT_EQ(DCSSimulate(record.get()), 1);
@@ -365,7 +369,7 @@ TEST_F(LinkTest, EntryPointsInTheHostsOrderMoveValuesBothWays) {
   }
   DCSStop();
   DCSDestroy(record.get());
-  EXPECT_FALSE(catalogue_exists(tag_catalogue));
+  EXPECT_TRUE(table_holds(Table::AO, -1));
   EXPECT_EQ(driver_blocks(), 0);
   EXPECT_TRUE(error_keys().empty());
 }

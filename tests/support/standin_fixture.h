@@ -33,16 +33,17 @@ class StandinTest : public ::testing::Test {
   static void set_init_string(const std::string& text);
 
   // Runs work(record) on a fresh host record with its n-th allocation
-  // failing, then check(record, failed), for n = 1, 2, ... until a run makes
-  // fewer than n allocations. Returns how many allocations a whole run makes.
+  // failing (and every later one while `sticky`), then check(record, failed),
+  // for n = 1, 2, ... until a run makes fewer than n allocations. Returns how
+  // many allocations a whole run makes.
   template <typename Work, typename Check>
-  static long sweep_allocation_failures(Work work, Check check) {
+  static long sweep_allocation_failures(Work work, Check check, int sticky = 0) {
     for (long n = 1;; ++n) {
       SCOPED_TRACE("failing allocation " + std::to_string(n));
       HostRecord fresh;
       user32_reset();
       long start = corva_allocations();
-      corva_fail_allocation(n, 0);
+      corva_fail_allocation(n, sticky);
       work(fresh);
       bool failed = corva_allocations() - start >= n;
       corva_fail_allocation(0, 0);

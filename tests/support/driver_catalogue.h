@@ -1,0 +1,22 @@
+// What a test may see of the driver's tag catalogue. The Linux suites link
+// the driver's internals and look at the module's catalogue itself. The
+// Windows suite reaches the real dravik32.dll through its exports only: there
+// a handle address is checked against the host's heap (it must lie at its
+// entry's place in a block of whole entries), and what only the module knows
+// passes, leaving the test's outcome to show it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+enum class Table { AI, AO, DI, DO, DCD, CALC };
+
+// The table holds `count` entries; -1: the driver holds no catalogue.
+::testing::AssertionResult table_holds(Table table, int count);
+
+// `passed` is the address of the handle word of entry `index` of `table`.
+::testing::AssertionResult is_entry_handle(const std::int32_t* passed, Table table, int index);
+
+// Every entry's handle word is 0.
+::testing::AssertionResult all_handles_clear();
