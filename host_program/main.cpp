@@ -215,6 +215,10 @@ int play(const Case& plan, const std::string& init_text, const DriverEntryPoints
   EmulatorLogic emulator(plan);
   emulator.scan(0.0);
   Progress progress(plan.steps);
+  // One row's cells, kept from step to step: a step allocates nothing, so a
+  // run of any length holds the same memory.
+  std::vector<Cell> cells;
+  cells.reserve(columns.size());
   for (std::int64_t step = 0; step < plan.steps; ++step) {
     progress.at(step);
     for (std::size_t i = 0; i < plan.points.size(); ++i) {
@@ -225,8 +229,9 @@ int play(const Case& plan, const std::string& init_text, const DriverEntryPoints
     dcs.DCSSimulate(record.get());
     messages.show();
 
-    std::vector<Cell> cells = {{static_cast<double>(step)},
-                               {static_cast<double>(step) * plan.step_seconds}};
+    cells.clear();
+    cells.push_back({static_cast<double>(step)});
+    cells.push_back({static_cast<double>(step) * plan.step_seconds});
     for (std::size_t i = 0; i < plan.points.size(); ++i) {
       // What the emulator received, which for a discrete input is truncated.
       const PointItem& p = plan.points[i];
