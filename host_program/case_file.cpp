@@ -86,8 +86,8 @@ class TableReader {
     double value = real(key, &fallback);
     if (positive ? !(value > 0.0) : value < 0.0) {
       const toml::node* node = find(key);
-      std::string what = "'" + std::string(key) + "' must be " +
-                         (positive ? "positive" : "zero or more");
+      std::string what =
+          "'" + std::string(key) + "' must be " + (positive ? "positive" : "zero or more");
       if (node != nullptr) fail(*node, what);
       fail(what);
     }

@@ -92,7 +92,9 @@ int run_check(int argc, char** argv) {
           {"code", init_warning_code(warning.Kind)},
           {"severity", init_warning_unusable(warning.Kind) ? "unusable" : "warning"},
           {"line", warning.Line > 0 ? nlohmann::ordered_json(warning.Line) : nullptr}};
-      entry["section"] = warning.Section >= 0 ? nlohmann::ordered_json(init_section_name(warning.Section)) : nullptr;
+      entry["section"] = warning.Section >= 0
+                             ? nlohmann::ordered_json(init_section_name(warning.Section))
+                             : nullptr;
       entry["message"] = warning_text(check, warning);
       warnings.push_back(entry);
     });
@@ -101,8 +103,9 @@ int run_check(int argc, char** argv) {
         {"bytes", check.Length},
         {"catalogue", counts(check.Catalogue)},
         {"reading", stop_code(check)},
-        {"stop_line", check.StopToken >= 0 ? nlohmann::ordered_json(check.Tokens[check.StopToken].Line)
-                                           : nullptr},
+        {"stop_line", check.StopToken >= 0
+                          ? nlohmann::ordered_json(check.Tokens[check.StopToken].Line)
+                          : nullptr},
         {"warnings", warnings},
         {"verdict", verdict},
         {"exit_status", status}};

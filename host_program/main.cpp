@@ -58,8 +58,11 @@ int report_bindings(Report& report, const Case& plan, HostRecord& record, const 
   auto describe = [&](bool controller, const std::string& name, const std::string& tag,
                       std::int32_t ds, bool active, DCSValue* fields) {
     std::int32_t code = slot_int(fields[SLOT_TYPE]);
-    BindingNote item{controller, name, tag, ds, active, bound_table(controller, code), code,
-                     slot_int(fields[SLOT_STRUCT_IDX]), ""};
+    BindingNote item{controller, name,
+                     tag,        ds,
+                     active,     bound_table(controller, code),
+                     code,       slot_int(fields[SLOT_STRUCT_IDX]),
+                     ""};
     if (item.table == nullptr) {
       item.reason = reason_for(check, controller, tag, ds);
       ++unbound;

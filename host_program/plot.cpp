@@ -65,15 +65,14 @@ bool Plot::finish(std::string& error) {
   for (std::size_t i = 2; i < columns_.size(); ++i, ++field) {
     const Column& column = columns_[i];
     if (!column.reading) {
-      add_to_list(values,
-                  "$run using 1:" + std::to_string(field) + " with lines lw 2 title " +
-                      gnuplot_string(column.name));
+      add_to_list(values, "$run using 1:" + std::to_string(field) + " with lines lw 2 title " +
+                              gnuplot_string(column.name));
       continue;
     }
     std::string value = "$" + std::to_string(field);
     std::string ok = "$" + std::to_string(field + 1);
-    add_to_list(readings, "$run using 1:(" + ok + " != 0 ? " + value + " : NaN) with lines lw 2 title " +
-                              gnuplot_string(column.name));
+    add_to_list(readings, "$run using 1:(" + ok + " != 0 ? " + value +
+                              " : NaN) with lines lw 2 title " + gnuplot_string(column.name));
     add_to_list(readings, "$run using 1:(" + ok + " == 0 ? " + value +
                               " : NaN) with points pt 2 ps 1.2 lc rgb \"red\" title " +
                               gnuplot_string(column.name + ": read failed"));

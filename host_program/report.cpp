@@ -82,8 +82,8 @@ void Report::catalogue(const TagCatalogue* catalogue) {
     document_["catalogue"] = nullptr;
     return;
   }
-  document_["catalogue"] = {{"AI", catalogue->AI.Count}, {"AO", catalogue->AO.Count},
-                            {"DI", catalogue->DI.Count}, {"DO", catalogue->DO.Count},
+  document_["catalogue"] = {{"AI", catalogue->AI.Count},   {"AO", catalogue->AO.Count},
+                            {"DI", catalogue->DI.Count},   {"DO", catalogue->DO.Count},
                             {"DCD", catalogue->DCD.Count}, {"CALC", catalogue->CALC.Count}};
 }
 
@@ -98,7 +98,8 @@ void Report::init_warning(const InitCheck& check, const InitWarning& warning) {
 }
 
 void Report::driver_box(const std::string& caption, const std::string& text) {
-  if (format_ == Format::Json) return json_add("driver_messages", {{"caption", caption}, {"text", text}});
+  if (format_ == Format::Json)
+    return json_add("driver_messages", {{"caption", caption}, {"text", text}});
   for (const std::string& line : describe_box(caption, text)) note(line);
 }
 
@@ -159,7 +160,8 @@ void Report::columns(const std::vector<Column>& columns) {
     rows_open_ = true;
     return;
   }
-  if (format_ == Format::Table) note("[x]: a controller's read failed (OutValid 0); -: nothing crossed");
+  if (format_ == Format::Table)
+    note("[x]: a controller's read failed (OutValid 0); -: nothing crossed");
   widths_.clear();
   std::string line;
   for (const Column& column : columns) {
@@ -179,8 +181,10 @@ void Report::row(const std::vector<Cell>& cells) {
   if (format_ == Format::Json) {
     nlohmann::ordered_json values = nlohmann::ordered_json::array();
     for (std::size_t i = 0; i < cells.size() && i < columns_.size(); ++i) {
-      nlohmann::ordered_json value = cells[i].value ? nlohmann::ordered_json(*cells[i].value) : nullptr;
-      if (columns_[i].count && cells[i].value && *cells[i].value == static_cast<double>(static_cast<long long>(*cells[i].value))) {
+      nlohmann::ordered_json value =
+          cells[i].value ? nlohmann::ordered_json(*cells[i].value) : nullptr;
+      if (columns_[i].count && cells[i].value &&
+          *cells[i].value == static_cast<double>(static_cast<long long>(*cells[i].value))) {
         value = static_cast<long long>(*cells[i].value);
       }
       if (columns_[i].reading) value = {{"value", value}, {"ok", cells[i].valid}};

@@ -93,7 +93,8 @@ TEST_F(InitCheckTest, WarnsOfEachTrapAtItsLine) {
       {"a short record swallows the next header",
        TITLE + "*AI*\nA, x, 1, 0\n*AO*\nB, y, 1, 0, 4\n",
        {"swallowed-header@4"}},
-      {"names with blanks", TITLE + "*DI*\nA  , x, 1\n\" B\", x, 2\nC\t, x, 3\n",
+      {"names with blanks",
+       TITLE + "*DI*\nA  , x, 1\n\" B\", x, 2\nC\t, x, 3\n",
        {"name-blanks@3", "name-blanks@4", "name-blanks@5"}},
       {"an empty token ends the reading with text left",
        TITLE + "*AI*\nA, x, 1, 0, 4,,\nB, x, 1, 0, 4\n",
@@ -103,9 +104,11 @@ TEST_F(InitCheckTest, WarnsOfEachTrapAtItsLine) {
        TITLE + "*AI*\nA, x, 010, 1e, 4\nB, x, 0x1F, abc, 2.5kg\nC, x, 07, 0, 1\nD, x, 12abc, , 1\n",
        {"octal@3", "partly-a-number@3", "hexadecimal@4", "not-a-number@4", "partly-a-number@4",
         "partly-a-number@6", "not-a-number@6"}},
-      {"the last record cut short by the end", TITLE + "*AI*\nA, x, 1, 0, 4\nB, x, 1",
+      {"the last record cut short by the end",
+       TITLE + "*AI*\nA, x, 1, 0, 4\nB, x, 1",
        {"cut-short@4"}},
-      {"a zero byte ends the text", TITLE + "*DI*\nA, x, 1\n" + std::string(1, '\0') + "B, x, 1\n",
+      {"a zero byte ends the text",
+       TITLE + "*DI*\nA, x, 1\n" + std::string(1, '\0') + "B, x, 1\n",
        {"zero-byte@4"}},
       {"a name and data set twice where controllers search, case aside",
        TITLE + "*AO*\nV1, x, 1, 0, 1\nV2, x, 1, 0, 1\n*DO*\nv1, x, 1\n",
@@ -154,7 +157,8 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
        "lt1.pv", 1,
        "no tag named \"lt1.pv\"; it stands at line 4, after the reading stopped at line 3 (an "
        "empty token)"},
-      {"after a swallowed header", TITLE + "*AI*\nA, x, 1, 0\n*AO*\nV1, y, 1, 0, 4\n", true, "V1", 1,
+      {"after a swallowed header", TITLE + "*AI*\nA, x, 1, 0\n*AO*\nV1, y, 1, 0, 4\n", true, "V1",
+       1,
        "\"V1\" data set 1 is only in AI, which controllers do not read (they read AO, DO, DCD "
        "and CALC); its record at line 5 follows the header \"*AO*\" at line 4, which the AI "
        "record \"A\" (line 3) took as a field"},
@@ -164,7 +168,8 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
       {"before the first header", "unit 7, V1\n*DO*\nV2, x, 1\nV3, x, 1\n", true, "V1", 1,
        "no tag named \"V1\"; it stands at line 1, before the first section header, where tokens "
        "are skipped"},
-      {"other data sets", CLEAN, true, "LIC1.OUT", 2, "\"LIC1.OUT\" exists with other data sets only: 1 (AO)"},
+      {"other data sets", CLEAN, true, "LIC1.OUT", 2,
+       "\"LIC1.OUT\" exists with other data sets only: 1 (AO)"},
       {"nowhere", CLEAN, false, "NOPE", 1, "no tag named \"NOPE\""},
   };
   for (const Case& c : cases) {
@@ -179,9 +184,10 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
 // fills it, and each name is the entry the loader made.
 TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
   const std::vector<std::string> pieces = {
-      "*AI*", "*AO*", "*DI*", "*DO*", "*DCD*", "*CALC*", "*ai*", "*AI*\r", "*AI* ", "NAME",
-      "Tag 2", "  lead", "trail  ", "010", "0x1f", "-3", "1.5e3", "abc", "\"q,uo;te\"", "'x'y",
-      "\"\"", "'open", ",", ",", ",", ";", "\n", "\r\n", ", ,", "\n\n", "\t"};
+      "*AI*",  "*AO*", "*DI*",        "*DO*",   "*DCD*",   "*CALC*", "*ai*", "*AI*\r",
+      "*AI* ", "NAME", "Tag 2",       "  lead", "trail  ", "010",    "0x1f", "-3",
+      "1.5e3", "abc",  "\"q,uo;te\"", "'x'y",   "\"\"",    "'open",  ",",    ",",
+      ",",     ";",    "\n",          "\r\n",   ", ,",     "\n\n",   "\t"};
   std::mt19937 random(11);
   for (int round = 0; round < 3000; ++round) {
     std::string text = "title\n";
@@ -192,8 +198,8 @@ TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
     Checked checked(text);
     const InitCheck& c = checked.check;
     ASSERT_TRUE(catalogue_exists(c.Catalogue));
-    const std::int16_t counts[] = {c.Catalogue.AI.Count, c.Catalogue.AO.Count,
-                                   c.Catalogue.DI.Count, c.Catalogue.DO.Count,
+    const std::int16_t counts[] = {c.Catalogue.AI.Count,  c.Catalogue.AO.Count,
+                                   c.Catalogue.DI.Count,  c.Catalogue.DO.Count,
                                    c.Catalogue.DCD.Count, c.Catalogue.CALC.Count};
     for (int section = 0; section < INIT_SECTIONS; ++section) {
       EXPECT_EQ(c.Records[section], counts[section]) << init_section_name(section);
@@ -203,12 +209,24 @@ TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
       if (token.Role != ROLE_NAME) continue;
       const char* loaded = nullptr;
       switch (token.Section) {
-        case 0: loaded = c.Catalogue.AI.Entries[token.Entry].Name; break;
-        case 1: loaded = c.Catalogue.AO.Entries[token.Entry].Name; break;
-        case 2: loaded = c.Catalogue.DI.Entries[token.Entry].Name; break;
-        case 3: loaded = c.Catalogue.DO.Entries[token.Entry].Name; break;
-        case 4: loaded = c.Catalogue.DCD.Entries[token.Entry].Name; break;
-        default: loaded = c.Catalogue.CALC.Entries[token.Entry].Name; break;
+        case 0:
+          loaded = c.Catalogue.AI.Entries[token.Entry].Name;
+          break;
+        case 1:
+          loaded = c.Catalogue.AO.Entries[token.Entry].Name;
+          break;
+        case 2:
+          loaded = c.Catalogue.DI.Entries[token.Entry].Name;
+          break;
+        case 3:
+          loaded = c.Catalogue.DO.Entries[token.Entry].Name;
+          break;
+        case 4:
+          loaded = c.Catalogue.DCD.Entries[token.Entry].Name;
+          break;
+        default:
+          loaded = c.Catalogue.CALC.Entries[token.Entry].Name;
+          break;
       }
       EXPECT_STREQ(token.Text, loaded);
     }

@@ -343,8 +343,8 @@ void duplicate_warnings(const Emitter& out) {
   for (std::int32_t i = 0; i < check.TokenCount; ++i) {
     const InitToken& token = check.Tokens[i];
     if (token.Role != ROLE_NAME || token.Entry < 0) continue;
-    keys[n++] = {token.Text, parse_id(check.Tokens[i + ID_FIELD].Text), token.Section,
-                 token.Entry, i};
+    keys[n++] = {token.Text, parse_id(check.Tokens[i + ID_FIELD].Text), token.Section, token.Entry,
+                 i};
   }
   std::qsort(keys, n, sizeof *keys, compare_keys);
   for (std::size_t first = 0, last = 0; first < n; first = last) {
@@ -406,8 +406,10 @@ MessageText message_text(char* buffer, std::size_t size) {
 
 void append_text(MessageText& text, const char* format, ...) {
   if (text.Length + 1 >= text.Size) return;
-  va_list arguments;
+  std::va_list arguments;
   va_start(arguments, format);
+  // The analyzer loses va_start's initialisation through the macro.
+  // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized)
   int written = std::vsnprintf(text.Data + text.Length, text.Size - text.Length, format, arguments);
   va_end(arguments);
   if (written < 0) return;
@@ -493,11 +495,12 @@ bool init_warning_unusable(std::uint8_t kind) {
 }
 
 const char* init_warning_code(std::uint8_t kind) {
-  static const char* const CODES[] = {
-      "too-short",      "no-tags",     "zero-byte",  "stopped",          "out-of-memory",
-      "table-full",     "crlf",        "not-a-header", "swallowed-header", "name-blanks",
-      "duplicate",      "octal",       "hexadecimal",  "not-a-number",     "partly-a-number",
-      "cut-short",      "check-incomplete"};
+  static const char* const CODES[] = {"too-short",   "no-tags",         "zero-byte",
+                                      "stopped",     "out-of-memory",   "table-full",
+                                      "crlf",        "not-a-header",    "swallowed-header",
+                                      "name-blanks", "duplicate",       "octal",
+                                      "hexadecimal", "not-a-number",    "partly-a-number",
+                                      "cut-short",   "check-incomplete"};
   return kind < sizeof CODES / sizeof *CODES ? CODES[kind] : "unknown";
 }
 
@@ -508,63 +511,17 @@ void for_each_init_warning(const InitCheck& check, InitWarningSink sink, void* c
   duplicate_warnings(out);
 }
 
-void init_warning_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
-  const InitToken* token = warning.Token >= 0 ? &check.Tokens[warning.Token] : nullptr;
-  if (warning.Line > 0) append_text(text, "line %d: ", warning.Line);
+namespace {
+
+// The text of a warning about a token of a record or a header-like token.
+void token_warning_text(const InitCheck& check, const InitWarning& warning, const InitToken& token,
+                        MessageText& text) {
   char field_buffer[32];
   switch (warning.Kind) {
-    case WARN_TOO_SHORT:
-      append_text(text,
-                  "the string holds %d bytes; one of %d bytes or less (at most the six headers, "
-                  "one a line) is taken to hold no tags, so the driver shows its load warning "
-                  "and loads nothing",
-                  warning.Count, EMPTY_INIT_LENGTH);
-      break;
-    case WARN_NO_TAGS: {
-      bool any_header = false;
-      for (std::int32_t i = 0; i < check.TokenCount && !any_header; ++i) {
-        any_header = check.Tokens[i].Role == ROLE_HEADER;
-      }
-      append_text(text, "no tag is read: %s",
-                  any_header ? "no record follows a header before the reading ends"
-                             : "no section header is recognised (*AI*, *AO*, *DI*, *DO*, *DCD* "
-                               "and *CALC*, in capitals, each a token of its own)");
-      break;
-    }
-    case WARN_ZERO_BYTE:
-      append_text(text, "a zero byte ends the text as the driver reads it; the %d bytes from it "
-                        "on are ignored",
-                  warning.Count);
-      break;
-    case WARN_STOPPED: {
-      std::int32_t last_line = line_at(check, check.Length);
-      append_text(text,
-                  "an empty token (two delimiters with only blanks between them) where a record "
-                  "would begin ends the reading; the rest of the text");
-      if (last_line > warning.Line) append_text(text, ", up to line %d,", last_line);
-      append_text(text, " is ignored");
-      break;
-    }
-    case WARN_OUT_OF_MEMORY:
-      append_text(text, "memory ran out while the tags were read; the tables keep what was read "
-                        "before");
-      break;
-    case WARN_TABLE_FULL:
-      append_text(text, "the %s table is full at %d entries: %d further records are read and "
-                        "dropped",
-                  SECTION_NAMES[warning.Section], MAXTAGS, warning.Count);
-      break;
-    case WARN_CRLF:
-      append_text(text,
-                  "the line ends in a carriage return and a line feed (CRLF, %d line%s): the "
-                  "driver keeps the carriage return in the last token of each line, so a header "
-                  "alone on its line is not recognised",
-                  warning.Count, warning.Count == 1 ? "" : "s");
-      break;
     case WARN_NOT_A_HEADER: {
       int section = NO_INIT_SECTION;
-      HeaderLook look = header_look(token->Text, &section);
-      append_token(text, token->Text);
+      HeaderLook look = header_look(token.Text, &section);
+      append_token(text, token.Text);
       append_text(text, " is not ");
       if (section != NO_INIT_SECTION) {
         append_text(text, "the header %s: ", SECTION_HEADERS[section]);
@@ -572,43 +529,46 @@ void init_warning_text(const InitCheck& check, const InitWarning& warning, Messa
         append_text(text, "a header: ");
       }
       append_header_reason(text, look);
-      if (token->Role == ROLE_BEFORE_HEADER) {
+      if (token.Role == ROLE_BEFORE_HEADER) {
         append_text(text, "; it is skipped, as every token before the first header");
       } else {
-        append_text(text, "; it is read as the name of a record in the %s section, and the %d "
-                          "tokens after it as that record's fields",
-                    SECTION_NAMES[token->Section], RECORD_TOKENS[token->Section] - 1);
+        append_text(text,
+                    "; it is read as the name of a record in the %s section, and the %d "
+                    "tokens after it as that record's fields",
+                    SECTION_NAMES[token.Section], RECORD_TOKENS[token.Section] - 1);
       }
       break;
     }
     case WARN_SWALLOWED_HEADER:
-      append_record(text, check, *token);
+      append_record(text, check, token);
       append_text(text, " has too few fields: it takes ");
-      append_token(text, token->Text);
-      append_text(text, " as its %s; the section stays %s, and the tokens after it are read as "
-                        "%s fields and records",
-                  init_field_name(token->Section, token->Field, field_buffer, sizeof field_buffer),
-                  SECTION_NAMES[token->Section], SECTION_NAMES[token->Section]);
+      append_token(text, token.Text);
+      append_text(text,
+                  " as its %s; the section stays %s, and the tokens after it are read as "
+                  "%s fields and records",
+                  init_field_name(token.Section, token.Field, field_buffer, sizeof field_buffer),
+                  SECTION_NAMES[token.Section], SECTION_NAMES[token.Section]);
       break;
     case WARN_NAME_BLANKS: {
-      std::size_t length = std::strlen(token->Text);
-      bool leading = is_blank(token->Text[0]);
-      bool trailing = is_blank(token->Text[length - 1]);
-      append_text(text, "the %s tag name ", SECTION_NAMES[token->Section]);
-      append_token(text, token->Text);
-      append_text(text, " has %s blanks, which an item's TAG must carry to bind to it",
-                  leading && trailing ? "leading and trailing" : (leading ? "leading" : "trailing"));
+      std::size_t length = std::strlen(token.Text);
+      bool leading = is_blank(token.Text[0]);
+      bool trailing = is_blank(token.Text[length - 1]);
+      append_text(text, "the %s tag name ", SECTION_NAMES[token.Section]);
+      append_token(text, token.Text);
+      append_text(
+          text, " has %s blanks, which an item's TAG must carry to bind to it",
+          leading && trailing ? "leading and trailing" : (leading ? "leading" : "trailing"));
       break;
     }
     case WARN_DUPLICATE: {
-      append_token(text, token->Text);
-      append_text(text, " data set %d stands %d times: ", parse_id(check.Tokens[warning.Token + ID_FIELD].Text),
-                  warning.Count);
+      append_token(text, token.Text);
+      append_text(text, " data set %d stands %d times: ",
+                  parse_id(check.Tokens[warning.Token + ID_FIELD].Text), warning.Count);
       std::int32_t controller = -1;
       std::int32_t point = -1;
       for (std::int32_t k = 0; k < warning.Count; ++k) {
         std::int32_t name = warning.Group[k];
-        int section = check.Tokens[name].Section;
+        int section = static_cast<unsigned char>(check.Tokens[name].Section);
         if (controller < 0 && CONTROLLER_SEARCHES[section]) controller = name;
         if (point < 0 && POINT_SEARCHES[section]) point = name;
         if (k < SHOWN_DUPLICATES) {
@@ -633,40 +593,105 @@ void init_warning_text(const InitCheck& check, const InitWarning& warning, Messa
     case WARN_OCTAL:
     case WARN_HEX:
       append_text(text, "the data set ");
-      append_token(text, token->Text);
+      append_token(text, token.Text);
       append_text(text, " of ");
-      append_record(text, check, *token);
+      append_record(text, check, token);
       append_text(text, " is read as %s: %d",
                   warning.Kind == WARN_OCTAL ? "an octal number" : "a hexadecimal number",
-                  parse_id(token->Text));
+                  parse_id(token.Text));
       break;
     case WARN_NOT_A_NUMBER:
     case WARN_PARTLY_A_NUMBER: {
-      const char* field = init_field_name(token->Section, token->Field, field_buffer, sizeof field_buffer);
+      const char* field =
+          init_field_name(token.Section, token.Field, field_buffer, sizeof field_buffer);
       append_text(text, "the %s of ", field);
-      append_record(text, check, *token);
+      append_record(text, check, token);
       append_text(text, " is ");
-      if (*token->Text == '\0') {
+      if (*token.Text == '\0') {
         append_text(text, "empty");
       } else {
-        append_token(text, token->Text);
+        append_token(text, token.Text);
       }
       if (warning.Kind == WARN_NOT_A_NUMBER) {
         append_text(text, ", not a number: it is read as 0");
-      } else if (token->Field == ID_FIELD) {
-        append_text(text, ": only its beginning is a number, read as %d", parse_id(token->Text));
+      } else if (token.Field == ID_FIELD) {
+        append_text(text, ": only its beginning is a number, read as %d", parse_id(token.Text));
       } else {
-        append_text(text, ": only its beginning is a number, read as %g", parse_real(token->Text));
+        append_text(text, ": only its beginning is a number, read as %g", parse_real(token.Text));
       }
       break;
     }
     case WARN_CUT_SHORT:
-      append_record(text, check, *token);
+      append_record(text, check, token);
       append_text(text, " is cut short by the end of the text: its last %d field%s read as 0",
                   warning.Count, warning.Count == 1 ? " is" : "s are");
       break;
     default:
+      break;
+  }
+}
+
+}  // namespace
+
+void init_warning_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
+  if (warning.Line > 0) append_text(text, "line %d: ", warning.Line);
+  switch (warning.Kind) {
+    case WARN_TOO_SHORT:
+      append_text(text,
+                  "the string holds %d bytes; one of %d bytes or less (at most the six headers, "
+                  "one a line) is taken to hold no tags, so the driver shows its load warning "
+                  "and loads nothing",
+                  warning.Count, EMPTY_INIT_LENGTH);
+      break;
+    case WARN_NO_TAGS: {
+      bool any_header = false;
+      for (std::int32_t i = 0; i < check.TokenCount && !any_header; ++i) {
+        any_header = check.Tokens[i].Role == ROLE_HEADER;
+      }
+      append_text(text, "no tag is read: %s",
+                  any_header ? "no record follows a header before the reading ends"
+                             : "no section header is recognised (*AI*, *AO*, *DI*, *DO*, *DCD* "
+                               "and *CALC*, in capitals, each a token of its own)");
+      break;
+    }
+    case WARN_ZERO_BYTE:
+      append_text(text,
+                  "a zero byte ends the text as the driver reads it; the %d bytes from it "
+                  "on are ignored",
+                  warning.Count);
+      break;
+    case WARN_STOPPED: {
+      std::int32_t last_line = line_at(check, check.Length);
+      append_text(text,
+                  "an empty token (two delimiters with only blanks between them) where a record "
+                  "would begin ends the reading; the rest of the text");
+      if (last_line > warning.Line) append_text(text, ", up to line %d,", last_line);
+      append_text(text, " is ignored");
+      break;
+    }
+    case WARN_OUT_OF_MEMORY:
+      append_text(text,
+                  "memory ran out while the tags were read; the tables keep what was read "
+                  "before");
+      break;
+    case WARN_TABLE_FULL:
+      append_text(text,
+                  "the %s table is full at %d entries: %d further records are read and "
+                  "dropped",
+                  SECTION_NAMES[warning.Section], MAXTAGS, warning.Count);
+      break;
+    case WARN_CRLF:
+      append_text(text,
+                  "the line ends in a carriage return and a line feed (CRLF, %d line%s): the "
+                  "driver keeps the carriage return in the last token of each line, so a header "
+                  "alone on its line is not recognised",
+                  warning.Count, warning.Count == 1 ? "" : "s");
+      break;
+    case WARN_CHECK_INCOMPLETE:
       append_text(text, "the check ran out of memory; its warnings may be incomplete");
+      break;
+    default:
+      token_warning_text(check, warning, check.Tokens[warning.Token], text);
       break;
   }
 }

@@ -90,23 +90,23 @@ void release_init_check(InitCheck& check);
 std::int32_t line_at(const InitCheck& check, std::int32_t offset);
 
 enum InitWarningKind : std::uint8_t {
-  WARN_TOO_SHORT,          // 33 bytes or less: the driver loads nothing
-  WARN_NO_TAGS,            // longer, but no tag is read
-  WARN_ZERO_BYTE,          // a zero byte ends the text early
-  WARN_STOPPED,            // an empty token ended the reading with text left
-  WARN_OUT_OF_MEMORY,      // the loader ran out of memory
-  WARN_TABLE_FULL,         // records beyond 32,767 in one table are dropped
-  WARN_CRLF,               // carriage-return/line-feed line ends
-  WARN_NOT_A_HEADER,       // looks like a header, is not one
-  WARN_SWALLOWED_HEADER,   // a header taken as a record's field
-  WARN_NAME_BLANKS,        // a name with leading or trailing blanks
-  WARN_DUPLICATE,          // one name and data set more than once where an item searches
-  WARN_OCTAL,              // a data set read as octal
-  WARN_HEX,                // a data set read as hexadecimal
-  WARN_NOT_A_NUMBER,       // read as 0
-  WARN_PARTLY_A_NUMBER,    // only its beginning is read
-  WARN_CUT_SHORT,          // the last record runs past the end of the text
-  WARN_CHECK_INCOMPLETE,   // the check itself ran out of memory
+  WARN_TOO_SHORT,         // 33 bytes or less: the driver loads nothing
+  WARN_NO_TAGS,           // longer, but no tag is read
+  WARN_ZERO_BYTE,         // a zero byte ends the text early
+  WARN_STOPPED,           // an empty token ended the reading with text left
+  WARN_OUT_OF_MEMORY,     // the loader ran out of memory
+  WARN_TABLE_FULL,        // records beyond 32,767 in one table are dropped
+  WARN_CRLF,              // carriage-return/line-feed line ends
+  WARN_NOT_A_HEADER,      // looks like a header, is not one
+  WARN_SWALLOWED_HEADER,  // a header taken as a record's field
+  WARN_NAME_BLANKS,       // a name with leading or trailing blanks
+  WARN_DUPLICATE,         // one name and data set more than once where an item searches
+  WARN_OCTAL,             // a data set read as octal
+  WARN_HEX,               // a data set read as hexadecimal
+  WARN_NOT_A_NUMBER,      // read as 0
+  WARN_PARTLY_A_NUMBER,   // only its beginning is read
+  WARN_CUT_SHORT,         // the last record runs past the end of the text
+  WARN_CHECK_INCOMPLETE,  // the check itself ran out of memory
 };
 
 struct InitWarning {

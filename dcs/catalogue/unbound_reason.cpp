@@ -8,9 +8,9 @@ namespace {
 
 // Where entries with the item's name stand, by what they mean for the item.
 struct Sightings {
-  MessageText other_ds;  // "2 (AI)", the name with other data sets
-  MessageText usable;    // tables this kind of item searches
-  MessageText unusable;  // tables it does not
+  MessageText other_ds;           // "2 (AI)", the name with other data sets
+  MessageText usable;             // tables this kind of item searches
+  MessageText unusable;           // tables it does not
   int section = NO_INIT_SECTION;  // the first unusable table, and its entry
   std::int32_t entry = -1;
 };
