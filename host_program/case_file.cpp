@@ -86,8 +86,9 @@ class TableReader {
     double value = real(key, &fallback);
     if (positive ? !(value > 0.0) : value < 0.0) {
       const toml::node* node = find(key);
-      std::string what =
-          "'" + std::string(key) + "' must be " + (positive ? "positive" : "zero or more");
+      std::string what = "'";
+      what += key;
+      what += positive ? "' must be positive" : "' must be zero or more";
       if (node != nullptr) fail(*node, what);
       fail(what);
     }
