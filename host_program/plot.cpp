@@ -28,6 +28,7 @@ Plot::~Plot() {
 bool Plot::columns(const std::string& title, const std::vector<Column>& columns,
                    std::string& error) {
   columns_ = columns;
+  failed_.assign(columns.size(), false);
   title_ = title;
   pipe_ = open_pipe("gnuplot");
   if (pipe_ == nullptr) {
@@ -52,6 +53,7 @@ void Plot::row(const std::vector<Cell>& cells) {
     if (cells[i].value) std::snprintf(value, sizeof value, "%.10g", *cells[i].value);
     add_to_list(line, value, " ");
     if (columns_[i].reading) add_to_list(line, cells[i].valid ? "1" : "0", " ");
+    if (columns_[i].reading && !cells[i].valid) failed_[i] = true;
   }
   std::fprintf(pipe_, "%s\n", line.c_str());
 }
@@ -62,20 +64,27 @@ bool Plot::finish(std::string& error) {
   std::string values;
   std::string readings;
   int field = 2;  // gnuplot counts from 1; the time is field 1
+  int value_lines = 0;
+  int reading_lines = 0;
   for (std::size_t i = 2; i < columns_.size(); ++i, ++field) {
     const Column& column = columns_[i];
     if (!column.reading) {
-      add_to_list(values, "$run using 1:" + std::to_string(field) + " with lines lw 2 title " +
+      add_to_list(values, "$run using 1:" + std::to_string(field) + " with lines lw 2 lt " +
+                              std::to_string(++value_lines) + " title " +
                               gnuplot_string(column.name));
       continue;
     }
+    // A valid reading draws the line; a failed one breaks it and is marked.
     std::string value = "$" + std::to_string(field);
     std::string ok = "$" + std::to_string(field + 1);
     add_to_list(readings, "$run using 1:(" + ok + " != 0 ? " + value +
-                              " : NaN) with lines lw 2 title " + gnuplot_string(column.name));
-    add_to_list(readings, "$run using 1:(" + ok + " == 0 ? " + value +
-                              " : NaN) with points pt 2 ps 1.2 lc rgb \"red\" title " +
-                              gnuplot_string(column.name + ": read failed"));
+                              " : NaN) with lines lw 2 lt " + std::to_string(++reading_lines) +
+                              " title " + gnuplot_string(column.name));
+    if (failed_[i]) {
+      add_to_list(readings, "$run using 1:(" + ok + " == 0 ? " + value +
+                                " : NaN) with points pt 2 ps 1.2 lc rgb \"red\" title " +
+                                gnuplot_string(column.name + ": read failed"));
+    }
     ++field;
   }
   std::fprintf(pipe_,

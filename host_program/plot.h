@@ -1,8 +1,8 @@
 // A picture of the run drawn by gnuplot: every process variable in one
 // panel, every controller's reading in another, against time. A failed read
-// breaks the controller's line and is marked with a cross at the value the
-// controller holds. The rows go to gnuplot as they come, so the program keeps
-// none of them.
+// breaks the controller's line and is marked with a red cross at the value
+// the controller holds; only a controller with a failed read gets the marks. The rows go to gnuplot
+// as they come, so the program keeps none of them.
 #pragma once
 
 #include <cstdio>
@@ -29,5 +29,6 @@ class Plot {
   std::string file_;
   std::string title_;
   std::vector<Column> columns_;
+  std::vector<bool> failed_;  // a reading that failed at least once
   std::FILE* pipe_ = nullptr;
 };

@@ -587,7 +587,8 @@ void token_warning_text(const InitCheck& check, const InitWarning& warning, cons
         append_text(text, "; a process variable binds to ");
         append_entry(text, check, point);
       }
-      append_text(text, "; the others are never bound");
+      int targets = (controller >= 0) + (point >= 0 && point != controller);
+      if (warning.Count > targets) append_text(text, "; the others are never bound");
       break;
     }
     case WARN_OCTAL:
@@ -623,8 +624,12 @@ void token_warning_text(const InitCheck& check, const InitWarning& warning, cons
     }
     case WARN_CUT_SHORT:
       append_record(text, check, token);
-      append_text(text, " is cut short by the end of the text: its last %d field%s read as 0",
-                  warning.Count, warning.Count == 1 ? " is" : "s are");
+      if (warning.Count == 1) {
+        append_text(text, " is cut short by the end of the text: its last field is read as 0");
+      } else {
+        append_text(text, " is cut short by the end of the text: its last %d fields are read as 0",
+                    warning.Count);
+      }
       break;
     default:
       break;
