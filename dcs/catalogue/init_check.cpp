@@ -69,6 +69,7 @@ HeaderLook header_look(const char* token, int* section) {
 
 bool grow_tokens(InitCheck& check) {
   if (check.TokenCount < check.TokenRoom) return true;
+  if (check.TokenRoom > INT32_MAX / 2) return false;
   std::int32_t room = check.TokenRoom == 0 ? 256 : check.TokenRoom * 2;
   auto* grown = static_cast<InitToken*>(
       std::realloc(check.Tokens, sizeof(InitToken) * static_cast<std::size_t>(room)));
