@@ -179,6 +179,11 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
   }
 }
 
+template <typename Entry>
+const char* name_at(const TagTable<Entry>& table, std::int32_t entry) {
+  return entry >= 0 && entry < table.Count ? table.Entries[entry].Name : "(no entry)";
+}
+
 // Random strings of header-like tokens, names, numbers, quotes and every
 // kind of delimiter: the walk counts each table's records as the loader
 // fills it, and each name is the entry the loader made.
@@ -207,28 +212,11 @@ TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
     for (std::int32_t i = 0; i < c.TokenCount; ++i) {
       const InitToken& token = c.Tokens[i];
       if (token.Role != ROLE_NAME) continue;
-      const char* loaded = nullptr;
-      switch (token.Section) {
-        case 0:
-          loaded = c.Catalogue.AI.Entries[token.Entry].Name;
-          break;
-        case 1:
-          loaded = c.Catalogue.AO.Entries[token.Entry].Name;
-          break;
-        case 2:
-          loaded = c.Catalogue.DI.Entries[token.Entry].Name;
-          break;
-        case 3:
-          loaded = c.Catalogue.DO.Entries[token.Entry].Name;
-          break;
-        case 4:
-          loaded = c.Catalogue.DCD.Entries[token.Entry].Name;
-          break;
-        default:
-          loaded = c.Catalogue.CALC.Entries[token.Entry].Name;
-          break;
-      }
-      EXPECT_STREQ(token.Text, loaded);
+      const char* loaded[] = {
+          name_at(c.Catalogue.AI, token.Entry),  name_at(c.Catalogue.AO, token.Entry),
+          name_at(c.Catalogue.DI, token.Entry),  name_at(c.Catalogue.DO, token.Entry),
+          name_at(c.Catalogue.DCD, token.Entry), name_at(c.Catalogue.CALC, token.Entry)};
+      EXPECT_STREQ(token.Text, loaded[token.Section]);
     }
   }
 }
