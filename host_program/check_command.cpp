@@ -16,8 +16,6 @@ namespace {
 const char* stop_text(const InitCheck& check) {
   if (check.Length <= EMPTY_INIT_LENGTH) return "not read: too short";
   switch (check.Stop) {
-    case STOP_EMPTY_TOKEN:
-      return "stopped early: an empty token";
     case STOP_OUT_OF_MEMORY:
       return "stopped early: out of memory";
     default:
@@ -115,7 +113,12 @@ int run_check(int argc, char** argv) {
 
   std::printf("initialization string: %s, %d bytes\n", escaped(init_path).c_str(), check.Length);
   std::printf("catalogue: %s\n", catalogue_summary(check.Catalogue).c_str());
-  std::printf("reading: %s\n", stop_text(check));
+  if (check.StopToken >= 0) {
+    std::printf("reading: stopped at line %d: an empty token\n",
+                check.Tokens[check.StopToken].Line);
+  } else {
+    std::printf("reading: %s\n", stop_text(check));
+  }
   result.each_warning([&](const InitWarning& warning) {
     std::printf("%s: %s\n", init_warning_unusable(warning.Kind) ? "unusable" : "warning",
                 warning_text(check, warning).c_str());

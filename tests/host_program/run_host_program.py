@@ -80,7 +80,8 @@ TRAPS = [
      ['line 3: the AI tag name "LT101.PV  " has trailing blanks'], 0,
      ['unbound: no tag named "LT101.PV"; the AI tag at line 3 is "LT101.PV  "']),
     ("an empty token", "LT101.PV, tank level m, 1, 0.0, 4.0", "LT101.PV, a, 1, 0, 4,,", 4,
-     ["line 3: an empty token (two delimiters with only blanks between them) where a record "
+     ["reading: stopped at line 3: an empty token",
+      "line 3: an empty token (two delimiters with only blanks between them) where a record "
       "would begin ends the reading"], 0,
      ["catalogue: AI 1, AO 0, DI 0, DO 0, DCD 0, CALC 0",
       'unbound: no tag named "lic101.out"; it stands at line 8, after the reading stopped at '
