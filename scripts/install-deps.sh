@@ -12,6 +12,7 @@ packages=(
   locales                             # localedef, for the locale tests
   libtomlplusplus-dev libcli11-dev    # the stand-in host program
   nlohmann-json3-dev gnuplot-nox      # its JSON output and its plot
+  time                                # GNU time, for scripts/bench-memory.sh
 )
 
 missing=()
