@@ -4,6 +4,7 @@
 #include <toml++/toml.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -75,7 +76,23 @@ class TableReader {
     }
     if (node->is_integer()) return static_cast<double>(node->as_integer()->get());
     if (!node->is_floating_point()) fail(*node, "'" + std::string(key) + "' must be a number");
-    return node->as_floating_point()->get();
+    double value = node->as_floating_point()->get();
+    if (!std::isfinite(value)) fail(*node, "'" + std::string(key) + "' must be a finite number");
+    return value;
+  }
+
+  // A number of at least 0 (positive: above 0).
+  double measure(const char* key, double fallback, bool positive) const {
+    double value = real(key, &fallback);
+    if (positive ? !(value > 0.0) : value < 0.0) {
+      const toml::node* node = find(key);
+      std::string what = "'";
+      what += key;
+      what += positive ? "' must be positive" : "' must be zero or more";
+      if (node != nullptr) fail(*node, what);
+      fail(what);
+    }
+    return value;
   }
 
   double real(const char* key, double fallback) const { return real(key, &fallback); }
@@ -112,7 +129,8 @@ class TableReader {
     }
     std::string section = written.substr(0, first);
     std::string ds = written.substr(first + 1, second - first - 1);
-    TagRef ref{DRAVLINK_AI, 0, written.substr(second + 1)};
+    TagRef ref{DRAVLINK_AI, 0, written.substr(second + 1),
+               static_cast<int>(node.source().begin.line)};
     bool known = false;
     for (DravlinkKind kind : allowed) {
       if (section == kind_name(kind)) {
@@ -242,7 +260,7 @@ void read_emulator(const std::string& name, const toml::table& emulator, Case& r
     result.pi_rules.push_back(
         {rule.tag_ref("measurement", {DRAVLINK_AI}), rule.tag_ref("output", {DRAVLINK_AO}),
          rule.real("setpoint"), rule.real("gain"), rule.real("reset_seconds"),
-         rule.choice<bool>("action", {{"direct", false}, {"reverse", true}}, false),
+         rule.choice<bool>("action", {{"direct", true}, {"reverse", false}}, false),
          rule.real("bias", 0.0)});
     if (result.pi_rules.back().reset_seconds <= 0.0) {
       rule.fail(*rule.find("reset_seconds"), "'reset_seconds' must be positive");
@@ -284,6 +302,11 @@ const char* kind_name(DravlinkKind kind) {
 }
 
 std::string read_text_file(const std::filesystem::path& file, const char* what) {
+  // A directory opens as a stream on some systems and reads as empty.
+  std::error_code error;
+  if (std::filesystem::is_directory(file, error)) {
+    throw InputError(file.string(), 0, std::string("cannot read ") + what + ": it is a directory");
+  }
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     throw InputError(file.string(), 0,
@@ -291,6 +314,7 @@ std::string read_text_file(const std::filesystem::path& file, const char* what) 
   }
   std::ostringstream text;
   text << in.rdbuf();
+  if (in.bad()) throw InputError(file.string(), 0, std::string("cannot read ") + what);
   return text.str();
 }
 
@@ -314,20 +338,18 @@ Case read_case(const std::filesystem::path& file) {
   result.init_string = file.parent_path() / top.text("init_string");
   const std::int64_t no_steps = 0;
   result.steps = top.integer("steps", 0, std::numeric_limits<std::int32_t>::max(), &no_steps);
-  result.step_seconds = top.real("step_seconds", 1.0);
-  if (!(result.step_seconds > 0.0))
-    top.fail(*top.find("step_seconds"), "'step_seconds' must be positive");
+  result.step_seconds = top.measure("step_seconds", 1.0, true);
 
   if (const toml::node* tank = root.get("tank")) {
     if (!tank->is_table()) top.fail(*tank, "'tank' must be a table");
     TableReader plant(name, *tank->as_table(), "[tank]",
                       {"area_m2", "level_m", "pump_flow_m3s", "valve_cv", "pump_running"});
     Tank defaults;
-    result.tank = {plant.real("area_m2", defaults.area_m2), plant.real("level_m", defaults.level_m),
-                   plant.real("pump_flow_m3s", defaults.pump_flow_m3s),
-                   plant.real("valve_cv", defaults.valve_cv),
+    result.tank = {plant.measure("area_m2", defaults.area_m2, true),
+                   plant.measure("level_m", defaults.level_m, false),
+                   plant.measure("pump_flow_m3s", defaults.pump_flow_m3s, false),
+                   plant.measure("valve_cv", defaults.valve_cv, false),
                    plant.boolean("pump_running", defaults.pump_running)};
-    if (!(result.tank.area_m2 > 0.0)) plant.fail("'area_m2' must be positive");
   }
   read_items(name, root, result);
   if (const toml::node* emulator = root.get("emulator")) {

@@ -22,6 +22,7 @@ struct TagRef {
   DravlinkKind kind;
   std::int32_t ds;
   std::string name;
+  int line = 0;  // where the case names it
 };
 
 // What a controller's output drives in the plant.
@@ -62,7 +63,7 @@ struct PiRule {  // a PI controller: AI measurement to AO output, in percent
   double setpoint;
   double gain;  // percent per unit of error
   double reset_seconds;
-  bool reverse;  // output rises as the measurement rises
+  bool direct;  // direct acting: the output rises as the measurement rises
   double bias;
 };
 
@@ -105,7 +106,8 @@ struct Case {
 // Reads and checks a case file; throws InputError naming the file and line.
 Case read_case(const std::filesystem::path& file);
 
-// Reads a whole file; throws InputError when it cannot.
+// Reads a whole file; throws InputError when it cannot, or when it is a
+// directory.
 std::string read_text_file(const std::filesystem::path& file, const char* what);
 
 const char* kind_name(DravlinkKind kind);

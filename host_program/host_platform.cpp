@@ -21,6 +21,16 @@ std::string last_error() { return "error " + std::to_string(GetLastError()); }
 std::vector<DriverBox> take_driver_boxes() { return {}; }
 
 bool is_terminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+std::filesystem::path program_file() {
+  char path[MAX_PATH * 4];
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (length == 0 || length == sizeof path) return {};
+  return std::filesystem::path(std::string(path, length));
+}
+
+std::FILE* open_pipe(const std::string& command) { return _popen(command.c_str(), "w"); }
+int close_pipe(std::FILE* pipe) { return _pclose(pipe); }
 #else
 #include <dlfcn.h>
 #include <unistd.h>
@@ -48,12 +58,26 @@ std::vector<DriverBox> take_driver_boxes() {
 }
 
 bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+std::filesystem::path program_file() {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::path() : path;
+}
+
+std::FILE* open_pipe(const std::string& command) { return popen(command.c_str(), "w"); }
+int close_pipe(std::FILE* pipe) { return pclose(pipe); }
 #endif
 
-DriverLibrary::DriverLibrary(const std::string& path) {
+DriverLibrary::DriverLibrary(const std::string& given) {
+  // A path as given: relative to the working directory, never searched for.
+  std::string path = given;
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(given, error);
+  if (!error) path = absolute.string();
   handle_ = open_library(path);
   if (handle_ == nullptr) {
-    throw std::runtime_error("cannot load the driver library " + path + ": " + last_error());
+    throw std::runtime_error("cannot load the driver library " + given + ": " + last_error());
   }
   std::string missing;
 #define DCS_RESOLVE(name)                                                   \
@@ -63,13 +87,14 @@ DriverLibrary::DriverLibrary(const std::string& path) {
 #undef DCS_RESOLVE
   if (!missing.empty()) {
     close_library(handle_);
-    throw std::runtime_error("the driver library " + path + " lacks " + missing);
+    throw std::runtime_error("the driver library " + given + " lacks " + missing);
   }
 }
 
 DriverLibrary::~DriverLibrary() { close_library(handle_); }
 
-std::string DriverLibrary::default_path(const char* program) {
-  std::filesystem::path here = std::filesystem::path(program).parent_path();
-  return (here / kLibraryName).string();
+std::string DriverLibrary::default_path() {
+  std::filesystem::path program = program_file();
+  if (program.empty()) return kLibraryName;
+  return (program.parent_path() / kLibraryName).string();
 }

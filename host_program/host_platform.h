@@ -1,10 +1,12 @@
 // What differs for the stand-in host between Linux and Windows: loading the
 // driver library (by path at run time, its nine entry points looked up by
 // name, each with its declared type), the driver's message boxes, and
-// whether output goes to a terminal.
+// whether output goes to a terminal, where the program itself lies, and a
+// pipe to another program.
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,8 +20,9 @@ struct DriverEntryPoints {
 
 class DriverLibrary {
  public:
-  // Loads the library and every entry point; throws std::runtime_error
-  // naming what is missing.
+  // Loads the library at `path`, taken relative to the working directory
+  // when it is not absolute, and every entry point; throws
+  // std::runtime_error naming what is missing.
   explicit DriverLibrary(const std::string& path);
   ~DriverLibrary();
   DriverLibrary(const DriverLibrary&) = delete;
@@ -27,8 +30,9 @@ class DriverLibrary {
 
   const DriverEntryPoints& entry() const { return entry_; }
 
-  // Where the driver library is expected beside this program.
-  static std::string default_path(const char* program);
+  // Where the driver library is expected: beside this program's own file,
+  // wherever it was started from (a PATH search, a symbolic link).
+  static std::string default_path();
 
  private:
   void* handle_ = nullptr;
@@ -44,3 +48,11 @@ struct DriverBox {
 std::vector<DriverBox> take_driver_boxes();
 
 bool is_terminal(std::FILE* stream);
+
+// This program's own file, links resolved; empty when the system does not say.
+std::filesystem::path program_file();
+
+// A command run with a pipe to its standard input; close_pipe gives its exit
+// status as the system reports it (0 for success).
+std::FILE* open_pipe(const std::string& command);
+int close_pipe(std::FILE* pipe);

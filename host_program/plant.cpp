@@ -62,7 +62,7 @@ void EmulatorLogic::scan(double seconds) {
     double measured = 0.0;
     double out = rule.bias;
     if (input_real(rule.measurement, measured)) {
-      double error = rule.reverse ? measured - rule.setpoint : rule.setpoint - measured;
+      double error = rule.direct ? measured - rule.setpoint : rule.setpoint - measured;
       double unclamped = rule.bias + rule.gain * (error + integral_[i] / rule.reset_seconds);
       out = std::clamp(unclamped, 0.0, 100.0);
       // Integrate only while the output is free to move (no wind-up).

@@ -4,13 +4,12 @@
 #include <cstdio>
 
 #include "catalogue/binding.h"
-#include "catalogue/tag_name.h"
 #include "text_list.h"
 
 namespace {
 
 std::string quoted_csv(const std::string& text) {
-  if (text.find_first_of(",\"\n") == std::string::npos) return text;
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
   return quoted + "\"";
@@ -22,61 +21,207 @@ std::string number(double value, int digits) {
   return text;
 }
 
-struct Sighting {
-  const char* table;
-  std::int32_t id;
-};
+// Steps and times keep every digit: a step count up to 2^31 and the time
+// of a step need up to 15.
+constexpr int kCountDigits = 15;
 
-template <typename Entry>
-void sightings_in(const TagTable<Entry>& table, const char* name, const std::string& tag,
-                  std::vector<Sighting>& found) {
-  for (std::int32_t i = 0; i < table.Count; ++i) {
-    if (same_tag_name(tag.c_str(), table.Entries[i].Name))
-      found.push_back({name, table.Entries[i].Id});
-  }
+std::string padded(const std::string& text, int width) {
+  int missing = width - static_cast<int>(text.size());
+  return missing > 0 ? std::string(static_cast<std::size_t>(missing), ' ') + text : text;
 }
 
 }  // namespace
 
+std::string escaped(const std::string& text) {
+  std::string shown;
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      shown += "\\n";
+    } else if (c == '\r') {
+      shown += "\\r";
+    } else if (c == '\t') {
+      shown += "\\t";
+    } else if (byte < 0x20 || byte == 0x7f) {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\x%02x", byte);
+      shown += code;
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
+void Report::json_add(const char* list, nlohmann::ordered_json item) {
+  nlohmann::ordered_json& into = rows_open_ ? tail_ : document_;
+  if (!into.contains(list)) into[list] = nlohmann::ordered_json::array();
+  into[list].push_back(std::move(item));
+}
+
 void Report::note(const std::string& text) {
-  std::fprintf(out_, csv_ ? "# %s\n" : "%s\n", text.c_str());
+  if (format_ == Format::Json) return json_add("notes", text);
+  std::fprintf(out_, format_ == Format::Csv ? "# %s\n" : "%s\n", escaped(text).c_str());
+}
+
+void Report::case_title(const std::string& title) {
+  if (format_ == Format::Json) {
+    document_["case"] = title;
+  } else if (!title.empty()) {
+    note("case: " + title);
+  }
+}
+
+void Report::catalogue(const TagCatalogue* catalogue) {
+  if (format_ != Format::Json) {
+    note(catalogue != nullptr ? "catalogue: " + catalogue_summary(*catalogue)
+                              : std::string("catalogue: the emulator offers no tags"));
+    return;
+  }
+  if (catalogue == nullptr) {
+    document_["catalogue"] = nullptr;
+    return;
+  }
+  document_["catalogue"] = {{"AI", catalogue->AI.Count},   {"AO", catalogue->AO.Count},
+                            {"DI", catalogue->DI.Count},   {"DO", catalogue->DO.Count},
+                            {"DCD", catalogue->DCD.Count}, {"CALC", catalogue->CALC.Count}};
+}
+
+void Report::init_warning(const InitCheck& check, const InitWarning& warning) {
+  std::string text = warning_text(check, warning);
+  if (format_ != Format::Json) return note("initialization string: " + text);
+  json_add("init_warnings",
+           {{"code", init_warning_code(warning.Kind)},
+            {"severity", init_warning_unusable(warning.Kind) ? "unusable" : "warning"},
+            {"line", warning.Line > 0 ? nlohmann::ordered_json(warning.Line) : nullptr},
+            {"message", text}});
+}
+
+void Report::driver_box(const std::string& caption, const std::string& text) {
+  if (format_ == Format::Json)
+    return json_add("driver_messages", {{"caption", caption}, {"text", text}});
+  for (const std::string& line : describe_box(caption, text)) note(line);
+}
+
+void Report::driver_error_key(const std::string& key) {
+  if (format_ == Format::Json) return json_add("driver_error_keys", key);
+  note("driver error key: " + key);
+}
+
+void Report::binding(const BindingNote& item) {
+  if (format_ == Format::Json) {
+    nlohmann::ordered_json entry = {{"item", item.controller ? "controller" : "process variable"},
+                                    {"name", item.name},
+                                    {"tag", item.tag},
+                                    {"ds", item.ds},
+                                    {"active", item.active},
+                                    {"bound", item.table != nullptr}};
+    if (item.table != nullptr) {
+      entry["code"] = item.code;
+      entry["table"] = item.table;
+      entry["index"] = item.index;
+    } else {
+      entry["reason"] = item.reason;
+    }
+    return json_add("bindings", entry);
+  }
+  std::string line = std::string(item.controller ? "controller " : "process variable ") + "'" +
+                     item.name + "' " + item.tag + " ds " + std::to_string(item.ds) +
+                     (item.active ? "" : " (inactive)") + ": ";
+  if (item.table != nullptr) {
+    line += "code " + std::to_string(item.code) + ", " + item.table + "[" +
+            std::to_string(item.index) + "]";
+    if (!item.controller && (item.code == BIND_DCD || item.code == BIND_CALC)) {
+      line += ", which process variables do not write";
+    }
+  } else {
+    line += "unbound: " + item.reason;
+  }
+  note(line);
+}
+
+void Report::rule_warning(const std::string& text) {
+  if (format_ == Format::Json) return json_add("rule_warnings", text);
+  note(text);
 }
 
 void Report::columns(const std::vector<Column>& columns) {
-  if (!csv_) note("[x]: a controller's read failed (OutValid 0); -: nothing crossed");
   columns_ = columns;
+  if (format_ == Format::Json) {
+    nlohmann::ordered_json names = nlohmann::ordered_json::array();
+    for (const Column& column : columns) {
+      names.push_back({{"name", column.name},
+                       {"kind", column.reading ? "reading" : (column.count ? "count" : "value")}});
+    }
+    document_["columns"] = names;
+    std::string head = document_.dump();
+    head.pop_back();  // the closing brace: the rows follow
+    std::fprintf(out_, "%s,\"rows\":[", head.c_str());
+    rows_open_ = true;
+    return;
+  }
+  if (format_ == Format::Table)
+    note("[x]: a controller's read failed (OutValid 0); -: nothing crossed");
   widths_.clear();
   std::string line;
   for (const Column& column : columns) {
-    if (csv_) {
+    if (format_ == Format::Csv) {
       add_to_list(line, quoted_csv(column.name), ",");
       if (column.reading) add_to_list(line, quoted_csv(column.name + " ok"), ",");
     } else {
-      widths_.push_back(std::max(static_cast<int>(column.name.size()), 9));
-      char cell[128];
-      std::snprintf(cell, sizeof cell, "%*s", widths_.back(), column.name.c_str());
-      add_to_list(line, cell, "  ");
+      std::string name = escaped(column.name);
+      widths_.push_back(std::max(static_cast<int>(name.size()), 9));
+      add_to_list(line, padded(name, widths_.back()), "  ");
     }
   }
   std::fprintf(out_, "%s\n", line.c_str());
 }
 
 void Report::row(const std::vector<Cell>& cells) {
+  if (format_ == Format::Json) {
+    nlohmann::ordered_json values = nlohmann::ordered_json::array();
+    for (std::size_t i = 0; i < cells.size() && i < columns_.size(); ++i) {
+      nlohmann::ordered_json value =
+          cells[i].value ? nlohmann::ordered_json(*cells[i].value) : nullptr;
+      if (columns_[i].count && cells[i].value &&
+          *cells[i].value == static_cast<double>(static_cast<long long>(*cells[i].value))) {
+        value = static_cast<long long>(*cells[i].value);
+      }
+      if (columns_[i].reading) value = {{"value", value}, {"ok", cells[i].valid}};
+      values.push_back(value);
+    }
+    std::fprintf(out_, "%s\n%s", first_row_ ? "" : ",", values.dump().c_str());
+    first_row_ = false;
+    return;
+  }
   std::string line;
   for (std::size_t i = 0; i < cells.size() && i < columns_.size(); ++i) {
     const Cell& cell = cells[i];
-    if (csv_) {
-      add_to_list(line, cell.value ? number(*cell.value, 6) : "", ",");
+    int digits = columns_[i].count ? kCountDigits : (format_ == Format::Csv ? 6 : 4);
+    if (format_ == Format::Csv) {
+      add_to_list(line, cell.value ? number(*cell.value, digits) : "", ",");
       if (columns_[i].reading) add_to_list(line, cell.valid ? "1" : "0", ",");
     } else {
-      std::string value = cell.value ? number(*cell.value, 4) : "-";
+      std::string value = cell.value ? number(*cell.value, digits) : "-";
       if (!cell.valid) value = "[" + value + "]";
-      char text[128];
-      std::snprintf(text, sizeof text, "%*s", widths_[i], value.c_str());
-      add_to_list(line, text, "  ");
+      add_to_list(line, padded(value, widths_[i]), "  ");
     }
   }
   std::fprintf(out_, "%s\n", line.c_str());
+}
+
+void Report::finish(int status) {
+  if (format_ != Format::Json) return;
+  if (!rows_open_) {
+    document_["exit_status"] = status;
+    std::fprintf(out_, "%s\n", document_.dump().c_str());
+    return;
+  }
+  std::fprintf(out_, "\n]");
+  for (const auto& [key, value] : tail_.items()) {
+    std::fprintf(out_, ",%s:%s", nlohmann::ordered_json(key).dump().c_str(), value.dump().c_str());
+  }
+  std::fprintf(out_, ",\"exit_status\":%d}\n", status);
 }
 
 std::string catalogue_summary(const TagCatalogue& catalogue) {
@@ -101,42 +246,11 @@ const char* bound_table(bool controller, std::int32_t code) {
   }
 }
 
-std::string unbound_reason(const TagCatalogue& catalogue, bool controller, const std::string& tag,
-                           std::int32_t ds) {
-  std::vector<Sighting> found;
-  sightings_in(catalogue.AI, "AI", tag, found);
-  sightings_in(catalogue.AO, "AO", tag, found);
-  sightings_in(catalogue.DI, "DI", tag, found);
-  sightings_in(catalogue.DO, "DO", tag, found);
-  sightings_in(catalogue.DCD, "DCD", tag, found);
-  sightings_in(catalogue.CALC, "CALC", tag, found);
-  if (found.empty()) return "no tag named \"" + tag + "\"";
-
-  // Where the name stands with the item's data set, split by whether this
-  // kind of item can use the table.
-  std::string usable;
-  std::string unusable;
-  std::string other_ds;
-  for (const Sighting& s : found) {
-    std::string table = s.table;
-    bool input_table = table == "AI" || table == "DI";
-    bool output_table = table == "AO" || table == "DO";
-    if (s.id != ds) {
-      add_to_list(other_ds, std::to_string(s.id) + " (" + table + ")");
-    } else if ((controller && input_table) || (!controller && output_table)) {
-      add_to_list(unusable, table);
-    } else {
-      add_to_list(usable, table);
-    }
-  }
-  if (!usable.empty()) {
-    return "\"" + tag + "\" data set " + std::to_string(ds) + " is in " + usable +
-           ", but the driver did not bind it";
-  }
-  if (unusable.empty()) return "\"" + tag + "\" exists with other data sets only: " + other_ds;
-  return "\"" + tag + "\" data set " + std::to_string(ds) + " is only in " + unusable + ", which " +
-         (controller ? "controllers do not read (they read AO, DO, DCD and CALC)"
-                     : "process variables do not write (they write AI and DI)");
+std::string warning_text(const InitCheck& check, const InitWarning& warning) {
+  char buffer[1024];
+  MessageText text = message_text(buffer, sizeof buffer);
+  init_warning_text(check, warning, text);
+  return buffer;
 }
 
 std::vector<std::string> describe_box(const std::string& caption, const std::string& text) {

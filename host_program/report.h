@@ -1,7 +1,9 @@
 // What the stand-in host prints: notes (the catalogue, the bindings, the
-// driver's messages) and one row per step, as a readable table or as CSV
-// whose notes are comment lines.
+// driver's messages) and one row per step, as a readable table, as CSV whose
+// notes are comment lines, or as one JSON document written as the run goes.
 #pragma once
+
+#include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <cstdio>
@@ -10,14 +12,19 @@
 #include <vector>
 
 #include "case_file.h"
+#include "catalogue/init_check.h"
 #include "catalogue/tag_catalogue.h"
+
+enum class Format { Table, Csv, Json };
 
 // One column of the step table. A reading is a controller's value with its
 // verdict: in CSV it takes two columns (the value, and "<name> ok" with 1 or
-// 0); in the table one, with a failed reading shown in brackets.
+// 0); in the table one, with a failed reading shown in brackets. A count
+// (the step, the time) is printed with every digit it has.
 struct Column {
   std::string name;
   bool reading = false;
+  bool count = false;
 };
 
 struct Cell {
@@ -25,19 +32,50 @@ struct Cell {
   bool valid = true;            // a reading's verdict
 };
 
+// An item's binding as the driver wrote it, or why there is none.
+struct BindingNote {
+  bool controller;
+  std::string name;
+  std::string tag;
+  std::int32_t ds;
+  bool active;
+  const char* table;  // null: unbound
+  std::int32_t code;
+  std::int32_t index;
+  std::string reason;  // why it is unbound
+};
+
 class Report {
  public:
-  Report(std::FILE* out, bool csv) : out_(out), csv_(csv) {}
+  Report(std::FILE* out, Format format) : out_(out), format_(format) {}
 
+  // Free text, one line; control characters are shown escaped so no text
+  // of the case can start a line of its own.
   void note(const std::string& text);
+  void case_title(const std::string& title);
+  void catalogue(const TagCatalogue* catalogue);  // null: the emulator offers none
+  void init_warning(const InitCheck& check, const InitWarning& warning);
+  void driver_box(const std::string& caption, const std::string& text);
+  void driver_error_key(const std::string& key);
+  void binding(const BindingNote& item);
+  void rule_warning(const std::string& text);
+
   void columns(const std::vector<Column>& columns);
   void row(const std::vector<Cell>& cells);
+  // Ends the output; JSON closes its document with the exit status.
+  void finish(int status);
 
  private:
+  void json_add(const char* list, nlohmann::ordered_json item);
+
   std::FILE* out_;
-  bool csv_;
+  Format format_;
   std::vector<Column> columns_;
   std::vector<int> widths_;
+  nlohmann::ordered_json document_ = nlohmann::ordered_json::object();
+  nlohmann::ordered_json tail_ = nlohmann::ordered_json::object();  // what comes after the rows
+  bool rows_open_ = false;
+  bool first_row_ = true;
 };
 
 // "AI 4, AO 2, ..." for the six tables.
@@ -46,9 +84,11 @@ std::string catalogue_summary(const TagCatalogue& catalogue);
 // Which table a binding code names for a controller or a process variable.
 const char* bound_table(bool controller, std::int32_t code);
 
-// Why an item matched no entry, from the catalogue the emulator offers.
-std::string unbound_reason(const TagCatalogue& catalogue, bool controller, const std::string& tag,
-                           std::int32_t ds);
+// An initialization-string warning as one line of text.
+std::string warning_text(const InitCheck& check, const InitWarning& warning);
 
 // A driver message box as readable lines: its caption, then its text.
 std::vector<std::string> describe_box(const std::string& caption, const std::string& text);
+
+// Printable text: control characters as \n, \r, \t or \xNN.
+std::string escaped(const std::string& text);

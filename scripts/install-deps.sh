@@ -12,6 +12,8 @@ packages=(
   clang-format clang-tidy cppcheck    # style and static checks
   locales                             # localedef, for the locale tests
   libtomlplusplus-dev libcli11-dev    # the stand-in host program
+  nlohmann-json3-dev gnuplot-nox      # its JSON output and its plot
+  time                                # GNU time, for scripts/bench-memory.sh
 )
 
 # wine runs the Windows DLL's tests; its 32-bit half needs the i386 architecture.

@@ -58,7 +58,7 @@ char* write_exponent(char* out, long long exponent) {
 
 }  // namespace
 
-std::int32_t parse_id(const char* text) {
+std::int32_t parse_id(const char* text, const char** number_end) {
   const char* p = skip_space(text);
   bool negative = false;
   if (*p == '+' || *p == '-') {
@@ -76,16 +76,18 @@ std::int32_t parse_id(const char* text) {
   // clamps to the same limit.
   constexpr unsigned long long SATURATED = 1ull << 31;
   unsigned long long magnitude = 0;
+  const char* first_digit = p;
   for (unsigned digit = digit_value(*p); digit < base; digit = digit_value(*++p)) {
     if (magnitude <= SATURATED) magnitude = magnitude * base + digit;
   }
+  if (number_end != nullptr) *number_end = p != first_digit ? p : text;
   if (negative) {
     return magnitude >= SATURATED ? INT32_MIN : -static_cast<std::int32_t>(magnitude);
   }
   return magnitude >= SATURATED ? INT32_MAX : static_cast<std::int32_t>(magnitude);
 }
 
-double parse_real(const char* text) {
+double parse_real(const char* text, const char** number_end) {
   const char* p = skip_space(text);
   bool negative = false;
   if (*p == '+' || *p == '-') {
@@ -118,6 +120,7 @@ double parse_real(const char* text) {
       break;
     }
   }
+  if (number_end != nullptr) *number_end = any_digit ? p : text;
   if (!any_digit) return 0.0;
 
   // An exponent counts only with at least one digit after its letter.
@@ -133,6 +136,7 @@ double parse_real(const char* text) {
       if (written < EXPONENT_LIMIT) written = written * 10 + (*q - '0');
     }
     exponent += negative_exponent ? -written : written;
+    if (number_end != nullptr && is_digit(q[-1])) *number_end = q;
   }
   if (kept == 0) return negative ? -0.0 : 0.0;
 

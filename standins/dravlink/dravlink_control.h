@@ -70,6 +70,10 @@ DRAVLINK_CONTROL_API int dravlink_input(enum DravlinkKind kind, std::int32_t ds,
 // How often EmuGetInitLength was asked since the reset.
 DRAVLINK_CONTROL_API int dravlink_init_length_calls(void);
 
+// Whether calls are logged (the default, and again after a reset). A long
+// run turns the log off, so memory does not grow with every call.
+DRAVLINK_CONTROL_API void dravlink_log_calls(int enabled);
+
 DRAVLINK_CONTROL_API int dravlink_call_count(void);
 DRAVLINK_CONTROL_API void dravlink_clear_calls(void);
 DRAVLINK_CONTROL_API const DravlinkCall* dravlink_call(int index);

@@ -34,6 +34,8 @@ struct State {
   int init_length_calls = 0;
   std::vector<Tag> tags;
   std::vector<DravlinkCall> calls;
+  bool log_calls = true;
+  DravlinkCall unlogged{};  // the call in progress while the log is off
 };
 
 State& state() {
@@ -61,6 +63,14 @@ Tag& tag_of(DravlinkKind kind, std::int32_t ds, const char* name) {
   Tag tag{kind, ds, name, static_cast<std::int32_t>(s.tags.size()) + 1};
   s.tags.push_back(tag);
   return s.tags.back();
+}
+
+// Keeps the call in the log, or only until the next call while the log is off.
+DravlinkCall& log_call(const DravlinkCall& call) {
+  State& s = state();
+  if (!s.log_calls) return s.unlogged = call;
+  s.calls.push_back(call);
+  return s.calls.back();
 }
 
 template <typename T>
@@ -91,8 +101,7 @@ DravlinkCall& begin_call(int ordinal, DravlinkKind kind, std::int32_t ds, char* 
   Tag& entry = tag_of(kind, ds, tag != nullptr ? tag : "");
   if (call.handle_word == 0) store(handle, entry.handle);
   *found = &entry;
-  state().calls.push_back(call);
-  return state().calls.back();
+  return log_call(call);
 }
 
 // A read: the scripted answer, or DRAVLINK_UNKNOWN_TAG for a tag never scripted.
@@ -134,7 +143,7 @@ std::int32_t DCS_STDCALL EmuGetInitString(char* buffer) {
 std::int32_t DCS_STDCALL EmuReset(void) {
   DravlinkCall call{};
   call.ordinal = 3;
-  state().calls.push_back(call);
+  log_call(call);
   return 0;
 }
 
@@ -219,6 +228,7 @@ int dravlink_input(enum DravlinkKind kind, std::int32_t ds, const char* name, do
 }
 
 int dravlink_init_length_calls(void) { return state().init_length_calls; }
+void dravlink_log_calls(int enabled) { state().log_calls = enabled != 0; }
 int dravlink_call_count(void) { return static_cast<int>(state().calls.size()); }
 void dravlink_clear_calls(void) { state().calls.clear(); }
 const DravlinkCall* dravlink_call(int index) { return &state().calls.at(index); }

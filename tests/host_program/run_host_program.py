@@ -1,21 +1,34 @@
 #!/usr/bin/env python3
-"""Runs the stand-in host program on the sample case and on bad input.
+"""Runs the stand-in host program on the sample case, on bad input and on the
+traps of an initialization string.
 
 The sample's CSV (bindings, exchanged values, exit status) must equal the
 reviewed golden file; each bad input must end with its own exit status and a
-message that names the file and, where it has one, the line. With --update
-the golden file is rewritten from the sample's run instead.
+message that names the file and, where it has one, the line; `check` must
+find each trap of an initialization string at its line; a run must explain
+every unbound item, keep its memory whatever its length, and draw, print as
+JSON and judge (--strict) what it did. With --update the golden file is
+rewritten from the sample's run instead.
 """
 import argparse
+import csv
 import difflib
+import io
+import json
+import os
 import pathlib
 import shlex
+import shutil
 import subprocess
 import sys
+import tempfile
+import xml.etree.ElementTree as ElementTree
 
 HERE = pathlib.Path(__file__).resolve().parent
 EXAMPLES = HERE.parent.parent / "examples"
 GOLDEN = HERE / "tank.golden.csv"
+TANK_INIT = (EXAMPLES / "tank.init").read_text()
+TANK_CASE = (EXAMPLES / "tank.toml").read_text()
 
 BAD_INPUT = [
     # (arguments, exit status, text the error must contain)
@@ -28,15 +41,268 @@ BAD_INPUT = [
     ([str(HERE / "negative_steps.toml")], 1,
      f"{HERE / 'negative_steps.toml'}:2: 'steps' must not be negative"),
     ([str(EXAMPLES / "tank.toml"), "--steps", "-3"], 1, "--steps"),
+    ([str(EXAMPLES / "tank.toml"), "--steps", "abc"], 1, "'abc' is not an integer"),
+    ([str(EXAMPLES / "tank.toml"), "--every", "0"], 1,
+     "'0' must lie between 1 and 2147483647"),
     ([str(EXAMPLES / "tank.toml"), "--init", str(HERE / "missing.init")], 1,
      f"{HERE / 'missing.init'}: cannot open the initialization string"),
+    ([str(EXAMPLES / "tank.toml"), "--init", str(HERE)], 1,
+     f"{HERE}: cannot read the initialization string: it is a directory"),
+    ([str(HERE)], 1, f"{HERE}: cannot read the case file: it is a directory"),
     ([str(EXAMPLES / "tank.toml"), "--driver", str(HERE / "missing.so")], 3,
      "cannot load the driver library"),
 ]
 
+# Cases made from the sample by replacing one text: (what, old, new, the
+# error, naming the line).
+BAD_CASES = [
+    ("an endless step", "step_seconds = 2.0", "step_seconds = inf",
+     ":7: 'step_seconds' must be a finite number"),
+    ("a negative level", "level_m = 0.8", "level_m = -0.8", ":11: 'level_m' must be zero or more"),
+    ("a negative pump flow", "pump_flow_m3s = 0.02", "pump_flow_m3s = -0.02",
+     ":12: 'pump_flow_m3s' must be zero or more"),
+    ("a valve of no number", "valve_cv = 0.04", "valve_cv = nan",
+     ":13: 'valve_cv' must be a finite number"),
+]
 
-def run(command):
-    return subprocess.run(command, capture_output=True, text=True, timeout=120)
+# Initialization strings made from the sample's, each with one trap: (what,
+# old, new, check's exit status, what check says, a run's exit status and
+# what it says).
+TRAPS = [
+    ("CRLF line ends", "\n", "\r\n", 5,
+     ['line 1: the line ends in a carriage return and a line feed (CRLF, 22 lines)',
+      'line 2: "*AI*\\r" is not the header *AI*: it ends in a carriage return',
+      "unusable: no tag is read: no section header is recognised"], 0,
+     ["initialization string: line 1: the line ends in a carriage return",
+      'unbound: no tag named "lic101.out": the catalogue holds no tags; it stands at line 8, '
+      "before the first section header"]),
+    ("a name with trailing blanks", "LT101.PV,", "LT101.PV  ,", 4,
+     ['line 3: the AI tag name "LT101.PV  " has trailing blanks'], 0,
+     ['unbound: no tag named "LT101.PV"; the AI tag at line 3 is "LT101.PV  "']),
+    ("an empty token", "LT101.PV, tank level m, 1, 0.0, 4.0", "LT101.PV, a, 1, 0, 4,,", 4,
+     ["reading: stopped at line 3: an empty token",
+      "line 3: an empty token (two delimiters with only blanks between them) where a record "
+      "would begin ends the reading"], 0,
+     ["catalogue: AI 1, AO 0, DI 0, DO 0, DCD 0, CALC 0",
+      'unbound: no tag named "lic101.out"; it stands at line 8, after the reading stopped at '
+      "line 3 (an empty token)"]),
+    ("a short record", "PT101.PV, pump discharge pressure bar, 2, 0.0, 10.0",
+     "PT101.PV, pump discharge pressure bar, 2, 0.0", 4,
+     ['line 7: the AI record "PT101.PV" (line 6) has too few fields: it takes "*AO*" as its High'],
+     0, ['"lic101.out" data set 1 is only in AI, which controllers do not read (they read AO, DO, '
+      'DCD and CALC); its record at line 8 follows the header "*AO*" at line 7, which the AI '
+      'record "PT101.PV" (line 6) took as a field']),
+    ("a lower-case header", "*DO*", "*do*", 4,
+     ['line 13: "*do*" is not the header *DO*: headers match in exact letter case'], 0,
+     ['unbound: no tag named "P101.CMD"']),
+    ("33 bytes", TANK_INIT, "*AI*\nLT101.PV, level, 1, 0, 4\n", 5,
+     ["unusable: the string holds 30 bytes; one of 33 bytes or less"], 2,
+     ["catalogue: the emulator offers no tags", "Empty initialization string from Dravik."]),
+]
+
+
+def run(command, **options):
+    return subprocess.run(command, capture_output=True, text=True, timeout=300, **options)
+
+
+class Runner:
+    def __init__(self, prefix, scratch):
+        self.prefix = prefix
+        self.scratch = scratch
+        self.failures = []
+
+    def fail(self, what):
+        self.failures.append(what)
+
+    def __call__(self, *arguments, **options):
+        return run(self.prefix + [str(a) for a in arguments], **options)
+
+    def write(self, name, text):
+        path = self.scratch / name
+        path.write_bytes(text.encode())
+        return path
+
+    def case(self, name, old=None, new=None, init=TANK_INIT):
+        """The sample case with one text replaced, beside its own init string."""
+        text = TANK_CASE
+        if old is not None:
+            assert old in text, old
+            text = text.replace(old, new)
+        self.write(f"{name}.init", init)
+        return self.write(f"{name}.toml", text.replace('"tank.init"', f'"{name}.init"'))
+
+    def expect(self, what, result, status, stdout=(), stderr=()):
+        problems = []
+        if result.returncode != status:
+            problems.append(f"exit {result.returncode}, expected {status}")
+        problems += [f"stdout lacks: {t}" for t in stdout if t not in result.stdout]
+        problems += [f"stderr lacks: {t}" for t in stderr if t not in result.stderr]
+        if problems:
+            self.fail(f"{what}: " + "; ".join(problems) +
+                      f"\n--- stdout:\n{result.stdout[-3000:]}--- stderr:\n{result.stderr[-2000:]}")
+
+
+def sample_and_bad_input(t, update):
+    sample = t(EXAMPLES / "tank.toml", "--csv", "--every", "10")
+    produced = sample.stdout + f"# exit status {sample.returncode}\n"
+    if sample.stderr:
+        t.fail(f"the sample wrote to stderr:\n{sample.stderr}")
+    if update:
+        GOLDEN.write_text(produced)
+        print(f"wrote {GOLDEN}")
+    elif produced != GOLDEN.read_text():
+        diff = difflib.unified_diff(GOLDEN.read_text().splitlines(), produced.splitlines(),
+                                    "golden", "produced", lineterm="")
+        t.fail("the sample's CSV differs from the golden file:\n" + "\n".join(diff))
+
+    t.expect("a refused link", t(HERE / "no_tags.toml"), 2, ["Cannot Enable DCS Link"])
+    for arguments, status, message in BAD_INPUT:
+        result = t(*arguments)
+        t.expect(" ".join(arguments), result, status, stderr=[message])
+        if len(result.stderr) > 400:
+            t.fail(f"{' '.join(arguments)}: an error of {len(result.stderr)} characters")
+    for what, old, new, message in BAD_CASES:
+        path = t.case("bad", old, new)
+        t.expect(what, t(path), 1, stderr=[f"{path}{message}"])
+
+
+def traps(t):
+    t.expect("check of the sample", t("check", EXAMPLES / "tank.init"), 0, ["result: clean"])
+    for what, old, new, status, check_says, run_status, run_says in TRAPS:
+        init = t.write("trap.init", TANK_INIT.replace(old, new))
+        t.expect(f"check: {what}", t("check", init), status, check_says)
+        t.expect(f"run: {what}", t(EXAMPLES / "tank.toml", "--init", init, "--steps", "2"),
+                 run_status, run_says)
+        report = json.loads(t("check", init, "--json").stdout)
+        if report["exit_status"] != status or len(report["warnings"]) == 0 or any(
+                set(w) != {"code", "severity", "line", "section", "message"}
+                for w in report["warnings"]):
+            t.fail(f"check --json: {what}: {report}")
+    report = json.loads(t("check", EXAMPLES / "tank.init", "--json").stdout)
+    if (report["verdict"], report["catalogue"]["AI"], report["warnings"]) != ("clean", 4, []):
+        t.fail(f"check --json of the sample: {report}")
+    t.expect("check of a directory", t("check", HERE), 1, stderr=["it is a directory"])
+
+
+def rules_and_strict(t):
+    unknown = t.case("unknown", '"AO:1:LIC101.OUT"', '"AO:1:LIC1O1.OUT"')
+    says = [f"{unknown}:67: the emulator pi rule's output AO:1:LIC1O1.OUT is no tag of the "
+            "catalogue"]
+    t.expect("a rule naming an unknown tag", t(unknown, "--steps", "2"), 0, says)
+    t.expect("--strict: a rule naming an unknown tag",
+             t(unknown, "--steps", "2", "--strict"), 4, says)
+    t.expect("--strict: the sample's two unbound items",
+             t(EXAMPLES / "tank.toml", "--steps", "2", "--strict"), 4,
+             ["--strict: 2 unbound item(s) or rule tag(s) missing from the catalogue"])
+    bound = t.case("bound", 'tag = "TT101.PV"', 'tag = "P101.STATE"')
+    bound = t.case("bound", 'tag = "PT101.PV"            #', 'ds = 2\ntag = "PT101.PV" #',
+                   init=TANK_INIT)
+    text = bound.read_text().replace('tag = "TT101.PV"', 'tag = "P101.STATE"').replace(
+        "ds = 1\nsource = 4.5", "source = 4.5")
+    bound.write_text(text)
+    t.expect("--strict: all bound", t(bound, "--steps", "2", "--strict"), 0)
+
+
+def pi_action(t):
+    # The level held above the set point: a direct-acting controller opens
+    # the valve, a reverse-acting one keeps it shut.
+    for action, opens in (("direct", True), ("reverse", False)):
+        case = t.case(action, 'source = "level"', "source = 3.0")
+        case.write_text(case.read_text().replace('action = "direct"', f'action = "{action}"'))
+        rows = [r for r in csv.DictReader(
+            line for line in io.StringIO(t(case, "--steps", "3", "--csv").stdout)
+            if not line.startswith("#"))]
+        valve = float(rows[-1]["valve"])
+        if (valve > 0.0) != opens:
+            t.fail(f"a {action}-acting controller gives the valve {valve} with the level high")
+
+
+def output(t):
+    # Times keep their digits; no text of a case can start a CSV line.
+    case = t.case("output", "step_seconds = 2.0", "step_seconds = 123456.7")
+    text = case.read_text().replace('title = "TK-100 level loop"', 'title = "two\\nlines"')
+    text = text.replace('tag = "P101.CMD"', 'tag = "NOPE\\n0,0,999"')
+    long_name = "a" * 130
+    text = text.replace('name = "outflow"', f'name = "{long_name}"')
+    case.write_text(text)
+    result = t(case, "--steps", "3", "--csv")
+    lines = [line for line in result.stdout.splitlines() if not line.startswith("#")]
+    times = [row["time_s"] for row in csv.DictReader(lines)]
+    if times != ["0", "123456.7", "246913.4"] or result.returncode != 0:
+        t.fail(f"CSV times {times}, exit {result.returncode}:\n{result.stdout}")
+    table = t(case, "--steps", "3").stdout.splitlines()
+    header = next(i for i, line in enumerate(table) if line.lstrip().startswith("step"))
+    counts = {len(line.split()) for line in table[header + 1:]}
+    if counts != {11}:  # step, time, four process variables, five controllers
+        t.fail("the table has rows with missing values:\n" + "\n".join(table[header:]))
+
+
+def driver_lookup(t, program, emulator):
+    # Beside the program, wherever it is started from; --driver as given.
+    link = t.scratch / "linked-host"
+    link.symlink_to(program)
+    t.expect("started through a symbolic link", run(emulator + [str(link), EXAMPLES / "tank.toml",
+                                                              "--steps", "1"]), 0)
+    library = "libdravik32.so"
+    t.expect("--driver relative to the working directory",
+             run(emulator + [str(program), EXAMPLES / "tank.toml", "--steps", "1", "--driver",
+                             library], cwd=program.parent), 0)
+    t.expect("--help names the driver it uses", run(emulator + [str(program), "--help"]), 0,
+             [str(program.parent / library)])
+    if not emulator:
+        path = f"{program.parent}{os.pathsep}{os.environ.get('PATH', '')}"
+        t.expect("started through PATH", run([program.name, EXAMPLES / "tank.toml", "--steps", "1"],
+                                             env=dict(os.environ, PATH=path)), 0)
+
+
+def peak_memory_kb(command):
+    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    process.returncode = os.waitstatus_to_exitcode(status)
+    return usage.ru_maxrss
+
+
+def bounded_memory(t):
+    # A step allocates nothing that stays: 100,000 steps take the memory of 2,000.
+    small, large = (peak_memory_kb(t.prefix + [str(EXAMPLES / "tank.toml"), "--steps", str(n),
+                                               "--every", "1000000"]) for n in (2000, 100000))
+    if large - small > 16 * 1024:
+        t.fail(f"peak memory grows with the steps: {small} KB for 2,000, {large} KB for 100,000")
+
+
+def json_run(t):
+    result = t(EXAMPLES / "tank.toml", "--json", "--every", "10")
+    document = json.loads(result.stdout)
+    bindings = {b["name"]: b for b in document["bindings"]}
+    rows = document["rows"]
+    if (document["exit_status"], len(bindings), len(rows), rows[-1][0]) != (0, 9, 41, 399) or \
+            bindings["valve"]["table"] != "AO" or \
+            "only in AI" not in bindings["temperature"]["reason"] or \
+            rows[0][-1] != {"value": 0, "ok": False}:
+        t.fail(f"--json: {result.stdout[:2000]}")
+
+
+def plot(t):
+    if shutil.which("gnuplot") is None:
+        t.fail("gnuplot is missing: scripts/install-deps.sh installs it")
+        return
+    picture = t.scratch / "tank.svg"
+    t.expect("--plot", t(EXAMPLES / "tank.toml", "--every", "10", "--plot", picture), 0)
+    svg = "{http://www.w3.org/2000/svg}"
+    series = {}
+    for group in ElementTree.parse(picture).iter(f"{svg}g"):
+        if not group.get("id", "").startswith("gnuplot_plot_"):
+            continue
+        title = "".join(group.find(f".//{svg}text").itertext())
+        paths = [p.get("d") for p in group.iter(f"{svg}path")]
+        series[title] = (sum(d.count("L") for d in paths), len(list(group.iter(f"{svg}use"))))
+    expected = {"level", "outflow", "pump running", "pressure", "valve", "pump command",
+                "pump state", "level error", "temperature", "temperature: read failed"}
+    # Each series also draws its sample in the key: one more line or marker.
+    # Only the inactive controller's reads fail, at every one of the 41 rows.
+    if set(series) != expected or series["level"][0] != 41 or \
+            series["temperature: read failed"][1] != 42:
+        t.fail(f"the plot's series: {series}")
 
 
 def main():
@@ -45,34 +311,22 @@ def main():
     parser.add_argument("--emulator", default="", help="runs the program, e.g. qemu-i386")
     parser.add_argument("--update", action="store_true")
     args = parser.parse_args()
-    prefix = shlex.split(args.emulator) + [args.program]
-    failures = []
-
-    sample = run(prefix + [str(EXAMPLES / "tank.toml"), "--csv", "--every", "10"])
-    produced = sample.stdout + f"# exit status {sample.returncode}\n"
-    if sample.stderr:
-        failures.append(f"the sample wrote to stderr:\n{sample.stderr}")
-    if args.update:
-        GOLDEN.write_text(produced)
-        print(f"wrote {GOLDEN}")
-    elif produced != GOLDEN.read_text():
-        diff = difflib.unified_diff(GOLDEN.read_text().splitlines(), produced.splitlines(),
-                                    "golden", "produced", lineterm="")
-        failures.append("the sample's CSV differs from the golden file:\n" + "\n".join(diff))
-
-    refused = run(prefix + [str(HERE / "no_tags.toml")])
-    if refused.returncode != 2 or "Cannot Enable DCS Link" not in refused.stdout:
-        failures.append(f"a refused link: exit {refused.returncode}, output:\n{refused.stdout}")
-
-    for arguments, status, message in BAD_INPUT:
-        result = run(prefix + arguments)
-        if result.returncode != status or message not in result.stderr:
-            failures.append(f"{' '.join(arguments)}: exit {result.returncode} (expected {status}),"
-                            f" stderr:\n{result.stderr}expected to contain: {message}")
-
-    for failure in failures:
+    emulator = shlex.split(args.emulator)
+    program = pathlib.Path(args.program).resolve()
+    with tempfile.TemporaryDirectory() as scratch:
+        t = Runner(emulator + [str(program)], pathlib.Path(scratch))
+        parts = [(sample_and_bad_input, (t, args.update)), (traps, (t,)),
+                 (rules_and_strict, (t,)), (pi_action, (t,)), (output, (t,)),
+                 (driver_lookup, (t, program, emulator)), (bounded_memory, (t,)),
+                 (json_run, (t,)), (plot, (t,))]
+        for part, arguments in parts:
+            try:
+                part(*arguments)
+            except Exception as error:  # a crash of one part must not hide the others
+                t.fail(f"{part.__name__}: {type(error).__name__}: {error}")
+    for failure in t.failures:
         print("FAIL:", failure)
-    return 1 if failures else 0
+    return 1 if t.failures else 0
 
 
 if __name__ == "__main__":

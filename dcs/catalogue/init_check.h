@@ -1,0 +1,134 @@
+// Reading an initialization string the way the loader reads it, token by
+// token with the driver's own tokenizer and number readers, and saying where
+// what the driver reads differs from what a person reading the text expects:
+// where reading stopped, headers that are not headers, records that took a
+// header as a field, names with blanks, shadowed duplicates, numbers read as
+// octal or hexadecimal or not at all. The texts go into buffers the caller
+// gives; the only allocations are malloc and free.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "catalogue/tag_catalogue.h"
+
+// A message assembled into a caller's buffer, cut when the buffer is full and
+// always zero-terminated.
+struct MessageText {
+  char* Data;
+  std::size_t Size;    // bytes at Data, the terminating zero included
+  std::size_t Length;  // characters written so far
+};
+
+MessageText message_text(char* buffer, std::size_t size);
+void append_text(MessageText& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+// A token in double quotes, control characters written as \r, \t or \xNN and
+// a long token cut with "...".
+void append_token(MessageText& text, const char* token);
+
+inline constexpr int INIT_SECTIONS = 6;
+inline constexpr int NO_INIT_SECTION = -1;
+
+// The header of each section and the tokens of one of its records, in the
+// order of the tables.
+const char* init_section_header(int section);
+const char* init_section_name(int section);
+int init_record_tokens(int section);
+// What the field at a position of a record holds ("data set", "High",
+// "state value 3"); the buffer holds a name that is made up.
+const char* init_field_name(int section, int field, char* buffer, std::size_t size);
+
+// What the loader made of a token.
+enum InitRole : std::uint8_t {
+  ROLE_BEFORE_HEADER,  // before the first header: skipped
+  ROLE_HEADER,         // switched the section
+  ROLE_NAME,           // the first token of a record
+  ROLE_FIELD,          // a later token of a record, whatever it holds
+  ROLE_UNREAD,         // after the reading stopped
+};
+
+struct InitToken {
+  const char* Text;     // in the check's own copy, cut by the tokenizer
+  std::int32_t Line;    // 1-based line of the string where it stands
+  std::int32_t Record;  // a name or a field: the index of its record's name token
+  std::int32_t Entry;   // a name: its index in its table; -1 when the table was full
+  std::int8_t Section;  // NO_INIT_SECTION before the first header
+  std::uint8_t Role;
+  std::uint8_t Field;  // position in its record, 0 for the name
+  bool PastEnd;        // a field taken after the end of the text: missing
+};
+
+enum InitStop : std::uint8_t {
+  STOP_AT_END,        // read to the end
+  STOP_EMPTY_TOKEN,   // an empty token where a record would begin, with text left
+  STOP_OUT_OF_MEMORY  // the loader ran out of memory
+};
+
+struct InitCheck {
+  char* Original;           // the string as given, zero-terminated
+  char* Cut;                // a second copy, cut into tokens
+  std::int32_t Length;      // bytes given, as the emulator reports them
+  std::int32_t TextLength;  // bytes up to the first zero byte: what the tokenizer sees
+  InitToken* Tokens;
+  std::int32_t TokenCount;
+  std::int32_t TokenRoom;
+  std::int32_t Records[INIT_SECTIONS];  // records read per section, dropped ones included
+  TagCatalogue Catalogue;               // what the driver's loader made of the string
+  std::uint8_t Stop;
+  std::int32_t StopToken;  // the empty token that ended the reading, or -1
+  std::int32_t CrlfLines;  // lines that end in a carriage return and a line feed
+  std::int32_t FirstCrlfLine;
+  bool Complete;  // false when the check itself could not get its memory
+};
+
+// Reads `length` bytes of `text` as the driver would. False when memory ran
+// out for the check; what it holds is still valid and must be released.
+bool check_init_string(InitCheck& check, const char* text, std::int32_t length);
+void release_init_check(InitCheck& check);
+
+// The line of the string at a byte offset, 1-based.
+std::int32_t line_at(const InitCheck& check, std::int32_t offset);
+
+enum InitWarningKind : std::uint8_t {
+  WARN_TOO_SHORT,         // 33 bytes or less: the driver loads nothing
+  WARN_NO_TAGS,           // longer, but no tag is read
+  WARN_ZERO_BYTE,         // a zero byte ends the text early
+  WARN_STOPPED,           // an empty token ended the reading with text left
+  WARN_OUT_OF_MEMORY,     // the loader ran out of memory
+  WARN_TABLE_FULL,        // records beyond 32,767 in one table are dropped
+  WARN_CRLF,              // carriage-return/line-feed line ends
+  WARN_NOT_A_HEADER,      // looks like a header, is not one
+  WARN_SWALLOWED_HEADER,  // a header taken as a record's field
+  WARN_NAME_BLANKS,       // a name with leading or trailing blanks
+  WARN_DUPLICATE,         // one name and data set more than once where an item searches
+  WARN_OCTAL,             // a data set read as octal
+  WARN_HEX,               // a data set read as hexadecimal
+  WARN_NOT_A_NUMBER,      // read as 0
+  WARN_PARTLY_A_NUMBER,   // only its beginning is read
+  WARN_CUT_SHORT,         // the last record runs past the end of the text
+  WARN_CHECK_INCOMPLETE,  // the check itself ran out of memory
+};
+
+struct InitWarning {
+  std::uint8_t Kind;
+  std::int32_t Line;     // 0 when none
+  std::int32_t Token;    // the token it is about, or -1
+  std::int32_t Section;  // the table it is about, or NO_INIT_SECTION
+  std::int32_t Count;    // a number the text needs (lines, records, entries)
+  // WARN_DUPLICATE: the name tokens of the entries, in the order the binding
+  // searches them; valid during the callback only.
+  const std::int32_t* Group;
+};
+
+// True for the warnings that leave the driver without any tag.
+bool init_warning_unusable(std::uint8_t kind);
+// A short fixed word for the kind, e.g. "crlf", for machine-read output.
+const char* init_warning_code(std::uint8_t kind);
+
+typedef void (*InitWarningSink)(void* context, const InitCheck& check, const InitWarning& warning);
+
+// Every warning, those about the whole string first, then by line.
+void for_each_init_warning(const InitCheck& check, InitWarningSink sink, void* context);
+
+// The warning as one line of text, naming its line where it has one.
+void init_warning_text(const InitCheck& check, const InitWarning& warning, MessageText& text);
