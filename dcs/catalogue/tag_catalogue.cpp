@@ -26,6 +26,7 @@ constexpr const char* SECTION_HEADERS[SECTION_COUNT] = {"*AI*", "*AO*",  "*DI*",
                                                         "*DO*", "*DCD*", "*CALC*"};
 
 int section_of(const char* token) {
+  if (token[0] != '*') return NO_SECTION;  // every header starts so; most names do not
   for (int section = 0; section < SECTION_COUNT; ++section) {
     if (std::strcmp(token, SECTION_HEADERS[section]) == 0) return section;
   }
@@ -78,10 +79,12 @@ char* copy_text(const char* text) {
   return copy;
 }
 
-// How many entries a table's block holds during one load. A table comes to
-// the load with a block of at least max(count, 1) entries: exactly that after
-// an earlier load's trim, or more when the trim was refused.
-using Capacities = std::int32_t[SECTION_COUNT];
+// How many entries each table's block holds during one load. A table comes
+// to the load with a block of at least max(count, 1) entries: exactly that
+// after an earlier load's trim, or more when the trim was refused.
+struct Capacities {
+  std::int32_t entries[SECTION_COUNT];
+};
 
 template <typename Entry>
 std::int32_t entries_held(const TagTable<Entry>& table) {
@@ -145,16 +148,14 @@ bool append_record(TagTable<Entry>& table, std::int32_t& capacity, const char* n
   return true;
 }
 
-}  // namespace
-
-bool catalogue_exists(const TagCatalogue& catalogue) { return catalogue.AI.Entries != nullptr; }
-
-bool append_tags_checked(TagCatalogue& catalogue, char* text) {
+// Appends the records of `text`, leaving each table's spare capacity for
+// trim_tables. False when memory ran out and the load stopped early.
+bool append_untrimmed(TagCatalogue& catalogue, char* text, Capacities& capacity) {
   if (!catalogue_exists(catalogue) && !create_tables(catalogue)) return false;
 
-  Capacities capacity;
   int section = 0;
-  for_each_table(catalogue, [&](auto& table) { capacity[section++] = entries_held(table); });
+  for_each_table(catalogue,
+                 [&](auto& table) { capacity.entries[section++] = entries_held(table); });
 
   char* cursor = text;
   section = NO_SECTION;
@@ -167,12 +168,26 @@ bool append_tags_checked(TagCatalogue& catalogue, char* text) {
       section = header;
     } else {
       visit_table(catalogue, section, [&](auto& table) {
-        stored = append_record(table, capacity[section], token, &cursor);
+        stored = append_record(table, capacity.entries[section], token, &cursor);
       });
     }
   }
-  section = 0;
-  for_each_table(catalogue, [&](auto& table) { trim(table, capacity[section++]); });
+  return stored;
+}
+
+void trim_tables(TagCatalogue& catalogue, const Capacities& capacity) {
+  int section = 0;
+  for_each_table(catalogue, [&](auto& table) { trim(table, capacity.entries[section++]); });
+}
+
+}  // namespace
+
+bool catalogue_exists(const TagCatalogue& catalogue) { return catalogue.AI.Entries != nullptr; }
+
+bool append_tags_checked(TagCatalogue& catalogue, char* text) {
+  Capacities capacity = {};
+  bool stored = append_untrimmed(catalogue, text, capacity);
+  trim_tables(catalogue, capacity);
   return stored;
 }
 
@@ -196,8 +211,11 @@ void load_catalogue(TagCatalogue& catalogue) {
   }
   EmuGetInitString(text);
   text[length] = '\0';
-  bool complete = append_tags_checked(catalogue, text);
+  Capacities capacity = {};
+  bool complete = append_untrimmed(catalogue, text, capacity);
+  // Trimming may copy a table; without the buffer the heap holds less.
   std::free(text);
+  trim_tables(catalogue, capacity);
   // The tags read so far stay; the user learns that the list is incomplete.
   if (!complete) show_load_out_of_memory();
 }
