@@ -336,6 +336,38 @@ TEST_F(ExchangeTest, StepsAllocateNothingAndShowNothing) {
   EXPECT_TRUE(error_keys().empty());
 }
 
+// Long lists are read ahead of the item being exchanged; items that cannot
+// be reached there (no slots, an index outside the table, an unknown code)
+// are passed over the same way as by the exchange itself.
+TEST_F(ExchangeTest, LongListsWithUnreachableItemsExchangeOnlyTheReachable) {
+  constexpr int kItems = 3000;  // longer than a list the cache keeps
+  for (int i = 0; i < kItems; ++i) {
+    record.add_controller("VALVE", 1, /*active=*/i % 5 == 1 ? 0 : 1);
+    record.add_point("RUN", 1, 2.0, /*active=*/i % 5 == 1 ? 0 : 1);
+  }
+  bind();
+  for (int i = 0; i < kItems; ++i) {
+    DCSCtrl& ctrl = record.ctrl(i);
+    DCSPoint& point = record.pv(i);
+    if (i % 5 == 2) {
+      set_slot_int(ctrl.Fields[2], 99);
+      set_slot_int(point.Fields[2], 99);
+    } else if (i % 5 == 3) {
+      set_slot_int(ctrl.Fields[3], i % 2 == 0 ? 1000000 : -3);
+      set_slot_int(point.Fields[3], i % 2 == 0 ? 1000000 : -3);
+    } else if (i % 5 == 4) {
+      ctrl.Fields = nullptr;
+      point.Fields = nullptr;
+    }
+  }
+  step();
+  ASSERT_EQ(dravlink_call_count(), 2 * kItems / 5);
+  for (int c = 0; c < dravlink_call_count(); ++c) {
+    EXPECT_EQ(dravlink_call(c)->handle, c < kItems / 5 ? &tag_catalogue.AO.Entries[0].Handle
+                                                       : &tag_catalogue.DI.Entries[0].Handle);
+  }
+}
+
 // The host's whole order against an emulator whose controller answers the
 // level it receives with a valve position.
 TEST_F(LinkTest, EntryPointsInTheHostsOrderMoveValuesBothWays) {

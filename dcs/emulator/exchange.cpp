@@ -136,8 +136,11 @@ void write_point(DCSPoint& point, TagCatalogue& catalogue, bool has_driver_field
 // item some places ahead, and then for the entry of an item half as far
 // ahead (whose slots have arrived by then), lets both arrive while the
 // library calls in between run, instead of stalling the step at each item.
-constexpr std::int32_t kFieldsAhead = 64;
-constexpr std::int32_t kEntryAhead = 24;
+// A short list stays in the cache from step to step and is not worth the
+// asking.
+constexpr std::int32_t kFieldsAhead = 32;
+constexpr std::int32_t kEntryAhead = 16;
+constexpr std::int32_t kLongList = 2048;
 
 // The entry an item's slots name, for asking ahead only: the exchange itself
 // decides again with the same rules.
@@ -158,13 +161,23 @@ const void* entry_named(const DCSValue* fields, const TagCatalogue& tables, bool
   }
 }
 
+// The two addresses to ask for while item i is exchanged. (The prefetches
+// themselves stay in the loop: in a function of their own the compiler finds
+// no effect and drops the call.)
+struct Ahead {
+  const void* fields;
+  const void* entry;
+};
+
 template <typename Item>
-void fetch_ahead(const Item* items, std::int32_t i, std::int32_t count, const TagCatalogue& tables,
-                 bool controller) {
-  if (i + kFieldsAhead < count) __builtin_prefetch(items[i + kFieldsAhead].Fields);
+Ahead ahead_of(const Item* items, std::int32_t i, std::int32_t count, const TagCatalogue& tables,
+               bool controller) {
+  Ahead ahead = {nullptr, nullptr};
+  if (i + kFieldsAhead < count) ahead.fields = items[i + kFieldsAhead].Fields;
   if (i + kEntryAhead < count) {
-    __builtin_prefetch(entry_named(items[i + kEntryAhead].Fields, tables, controller));
+    ahead.entry = entry_named(items[i + kEntryAhead].Fields, tables, controller);
   }
+  return ahead;
 }
 
 template <typename Entry>
@@ -182,15 +195,25 @@ void exchange_step(DCSData* data, TagCatalogue& catalogue) {
   bool controllers_declared = data->CtrlDefCnt >= DRIVER_FIELDS;
   DCSCtrl* controllers = data->Ctrl;
   std::int32_t controller_count = data->CtrlCnt;
+  bool controllers_ahead = controllers_declared && controller_count >= kLongList;
   for (std::int32_t i = 0; i < controller_count; ++i) {
-    if (controllers_declared) fetch_ahead(controllers, i, controller_count, tables, true);
+    if (controllers_ahead) {
+      auto ahead = ahead_of(controllers, i, controller_count, tables, true);
+      __builtin_prefetch(ahead.fields);
+      __builtin_prefetch(ahead.entry);
+    }
     read_controller(controllers[i], tables, controllers_declared);
   }
   bool points_declared = data->PVDefCnt >= DRIVER_FIELDS;
   DCSPoint* points = data->PV;
   std::int32_t point_count = data->PVCnt;
+  bool points_ahead = points_declared && point_count >= kLongList;
   for (std::int32_t i = 0; i < point_count; ++i) {
-    if (points_declared) fetch_ahead(points, i, point_count, tables, false);
+    if (points_ahead) {
+      auto ahead = ahead_of(points, i, point_count, tables, false);
+      __builtin_prefetch(ahead.fields);
+      __builtin_prefetch(ahead.entry);
+    }
     write_point(points[i], tables, points_declared);
   }
 }
