@@ -161,23 +161,21 @@ const void* entry_named(const DCSValue* fields, const TagCatalogue& tables, bool
   }
 }
 
-// The two addresses to ask for while item i is exchanged. (The prefetches
-// themselves stay in the loop: in a function of their own the compiler finds
-// no effect and drops the call.)
-struct Ahead {
-  const void* fields;
-  const void* entry;
-};
-
-template <typename Item>
-Ahead ahead_of(const Item* items, std::int32_t i, std::int32_t count, const TagCatalogue& tables,
-               bool controller) {
-  Ahead ahead = {nullptr, nullptr};
-  if (i + kFieldsAhead < count) ahead.fields = items[i + kFieldsAhead].Fields;
-  if (i + kEntryAhead < count) {
-    ahead.entry = entry_named(items[i + kEntryAhead].Fields, tables, controller);
+// Calls exchange(item, tables, declared) for each item of a list in index order,
+// asking ahead for later items' slots and entries when the list is long.
+template <typename Item, typename Exchange>
+void exchange_list(Item* items, std::int32_t count, bool declared, TagCatalogue& tables,
+                   bool controller, Exchange exchange) {
+  bool ask_ahead = declared && count >= kLongList;
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (ask_ahead) {
+      if (i + kFieldsAhead < count) __builtin_prefetch(items[i + kFieldsAhead].Fields);
+      if (i + kEntryAhead < count) {
+        __builtin_prefetch(entry_named(items[i + kEntryAhead].Fields, tables, controller));
+      }
+    }
+    exchange(items[i], tables, declared);
   }
-  return ahead;
 }
 
 template <typename Entry>
@@ -189,33 +187,15 @@ void clear_handles(TagTable<Entry>& table) {
 
 void exchange_step(DCSData* data, TagCatalogue& catalogue) {
   // The tables and the lists are read once: no library call changes them,
-  // and a local copy spares reading them again after every call.
+  // and local copies spare reading them again after every call.
   TagCatalogue tables = catalogue;
   // Items of a list without the driver's fields have no slots to read.
-  bool controllers_declared = data->CtrlDefCnt >= DRIVER_FIELDS;
-  DCSCtrl* controllers = data->Ctrl;
-  std::int32_t controller_count = data->CtrlCnt;
-  bool controllers_ahead = controllers_declared && controller_count >= kLongList;
-  for (std::int32_t i = 0; i < controller_count; ++i) {
-    if (controllers_ahead) {
-      auto ahead = ahead_of(controllers, i, controller_count, tables, true);
-      __builtin_prefetch(ahead.fields);
-      __builtin_prefetch(ahead.entry);
-    }
-    read_controller(controllers[i], tables, controllers_declared);
-  }
-  bool points_declared = data->PVDefCnt >= DRIVER_FIELDS;
-  DCSPoint* points = data->PV;
-  std::int32_t point_count = data->PVCnt;
-  bool points_ahead = points_declared && point_count >= kLongList;
-  for (std::int32_t i = 0; i < point_count; ++i) {
-    if (points_ahead) {
-      auto ahead = ahead_of(points, i, point_count, tables, false);
-      __builtin_prefetch(ahead.fields);
-      __builtin_prefetch(ahead.entry);
-    }
-    write_point(points[i], tables, points_declared);
-  }
+  exchange_list(
+      data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, tables, true,
+      [](DCSCtrl& ctrl, TagCatalogue& t, bool declared) { read_controller(ctrl, t, declared); });
+  exchange_list(
+      data->PV, data->PVCnt, data->PVDefCnt >= DRIVER_FIELDS, tables, false,
+      [](DCSPoint& point, TagCatalogue& t, bool declared) { write_point(point, t, declared); });
 }
 
 void reset_link(TagCatalogue& catalogue) {
