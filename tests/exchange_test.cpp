@@ -360,11 +360,20 @@ TEST_F(ExchangeTest, LongListsWithUnreachableItemsExchangeOnlyTheReachable) {
       point.Fields = nullptr;
     }
   }
+  dravlink_set_output(DRAVLINK_AO, 1, "VALVE", 20.0, 0, 0, 0);
   step();
+  // One call for each reachable item, with the handle of its one entry.
   ASSERT_EQ(dravlink_call_count(), 2 * kItems / 5);
+  const DravlinkCall& first_read = *dravlink_call(0);
+  const DravlinkCall& first_write = *dravlink_call(kItems / 5);
+  EXPECT_NE(first_read.handle, first_write.handle);
   for (int c = 0; c < dravlink_call_count(); ++c) {
-    EXPECT_EQ(dravlink_call(c)->handle, c < kItems / 5 ? &tag_catalogue.AO.Entries[0].Handle
-                                                       : &tag_catalogue.DI.Entries[0].Handle);
+    bool read = c < kItems / 5;
+    EXPECT_EQ(dravlink_call(c)->ordinal, read ? kReadAnalogOut : kWriteDiscreteIn);
+    EXPECT_EQ(dravlink_call(c)->handle, read ? first_read.handle : first_write.handle);
+  }
+  for (int i = 0; i < kItems; ++i) {
+    EXPECT_EQ(out_valid(i), i % 5 == 0 ? 1 : 0) << i;
   }
 }
 
