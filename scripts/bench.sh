@@ -23,7 +23,8 @@ for b in json.load(open(sys.argv[1]))["benchmarks"]:
     if b.get("run_type") != "iteration" or b.get("error_occurred"):
         continue
     scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[b["time_unit"]]
-    name = b["run_name"]
+    name = "/".join(part for part in b["run_name"].split("/")
+                    if not part.startswith(("min_time:", "repeats:")))
     time = b["cpu_time"] * scale
     if name not in runs or time < runs[name]["ms"]:
         runs[name] = {"ms": time, **{k: v for k, v in b.items() if isinstance(v, float)}}
