@@ -29,12 +29,12 @@ struct Tag {
 };
 
 struct State {
+  bool lean = false;  // see dravlink_set_lean
   std::string init_string;
   std::int32_t reported_length = 0;
   int init_length_calls = 0;
   std::vector<Tag> tags;
   std::vector<DravlinkCall> calls;
-  bool lean = false;
 };
 
 State& state() {
