@@ -6,12 +6,12 @@ packages=(
   cmake ninja-build g++ python3       # native build and the DLL checks
   g++-multilib qemu-user              # 32-bit Linux build, run under qemu-i386
   mingw-w64                           # the Windows DLL
+  libbenchmark-dev                    # the benchmarks
   clang libclang-rt-14-dev            # libFuzzer
   googletest                          # built from source for each target
   clang-format clang-tidy cppcheck    # style and static checks
   locales                             # localedef, for the locale tests
   libtomlplusplus-dev libcli11-dev    # the stand-in host program
-  libbenchmark-dev                    # the benchmarks
 )
 
 missing=()
