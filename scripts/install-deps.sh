@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ python3       # native build and the DLL checks
   g++-multilib qemu-user              # 32-bit Linux build, run under qemu-i386
   mingw-w64                           # the Windows DLL
+  libbenchmark-dev                    # the benchmarks
   clang libclang-rt-14-dev            # libFuzzer
   googletest                          # built from source for each target
   libfast-float-dev                   # reading reals (header-only)

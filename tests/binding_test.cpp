@@ -212,4 +212,40 @@ TEST_F(BindingTest, ImportsAndItemsWithoutTheDriversFieldsAreNotBound) {
   record.data().PVDefCnt = driver_fields;
 }
 
+TEST_F(BindingTest, WithoutMemoryForTheIndexBindsTheSameSilently) {
+  load(kTags + "*AO*\nao.only,x,2,0,1\nAO.ONLY,x,1,0,1\n*CALC*\nSTATE,x,1\n");
+  for (const char* tag : {"AO.ONLY", "ao.only", "TWIN.A", "twin.d", "STATE", "CALC", "NONE"}) {
+    for (std::int32_t ds : {1, 2}) {
+      record.add_controller(tag, ds);
+      record.add_point(tag, ds);
+    }
+  }
+  long blocks = corva_live_blocks();
+  ASSERT_EQ(configure(), 1);
+  EXPECT_EQ(corva_allocations(), 1);  // the index, released again
+  EXPECT_EQ(corva_live_blocks(), blocks);
+  std::vector<std::int32_t> indexed;
+  for (int i = 0; i < record.data().CtrlCnt; ++i) {
+    indexed.insert(indexed.end(),
+                   {code_of_ctrl(i), index_of_ctrl(i), code_of_pv(i), index_of_pv(i)});
+    for (int k : {2, 3}) {
+      set_slot_int(record.ctrl_slot(i, k), k == 2 ? 0 : -1);  // unbound again
+      set_slot_int(record.pv_slot(i, k), k == 2 ? 0 : -1);
+    }
+  }
+  corva_fail_allocation(1, 0);  // the index's block
+  ASSERT_EQ(DCSConfigure(record.get()), 1);
+  corva_fail_allocation(0, 0);
+  std::vector<std::int32_t> linear;
+  for (int i = 0; i < record.data().CtrlCnt; ++i) {
+    linear.insert(linear.end(), {code_of_ctrl(i), index_of_ctrl(i), code_of_pv(i), index_of_pv(i)});
+  }
+  EXPECT_EQ(linear, indexed);
+  int bound = 0;
+  for (std::size_t i = 0; i < indexed.size(); i += 2) bound += indexed[i] != 0;
+  EXPECT_GE(bound, 8);
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_TRUE(error_keys().empty());
+}
+
 }  // namespace

@@ -210,38 +210,92 @@ TEST_F(CatalogueTest, FullTableReadsAndDropsFurtherRecords) {
   EXPECT_EQ(catalogue_.DO.Entries[0].Id, 4);
 }
 
-// Every allocation of a load fails in turn: the load stops there with one box,
-// keeps every record read so far, and leaks nothing.
+// The entries of every table, as the block's size from the heap shows them.
+template <typename Check>
+void for_each_block(const TagCatalogue& c, Check check) {
+  for_each_table(c, [&](const auto& table) {
+    if (table.Entries == nullptr) return;
+    std::size_t entries = Corva__msize(table.Entries) / sizeof *table.Entries;
+    check(entries, table.Count > 1 ? std::size_t(table.Count) : std::size_t{1});
+  });
+}
+
+// PLANT with three more AI records, so that the AI table grows twice and
+// ends with spare room to give back.
+const std::string GROWN_PLANT = [] {
+  std::string text = PLANT;
+  return text.insert(text.find("*AO*"),
+                     "LT103.PV,Level,103,0,5\nPT104.PV,Pressure,104,0,9\nFT105.PV,Flow,105,0,1\n");
+}();
+const std::vector<std::string> GROWN_PLANT_NAMES = {
+    "FI101.PV",   "TI102.PV", "LT103.PV", "PT104.PV", "FT105.PV",
+    "FIC101.OUT", "XS301",    "XI302",    "HS401",    "RATIO, FEED"};
+
+// Each allocation of a load is refused in turn, once or from then on. A
+// refused name, buffer or table set stops the load there with one box; a
+// refused grown block is asked again for one more entry, so a single refusal
+// never stops the load; a refused trim keeps the larger block. Whatever was
+// read stays, every count matches the entries the block holds, and nothing
+// leaks.
 TEST_F(CatalogueTest, OutOfMemoryAtAnyAllocationKeepsWhatWasRead) {
-  for (long failing = 1;; ++failing) {
-    corva_reset();
-    user32_reset();
-    corva_fail_allocation(failing, 1);
-    load(PLANT);
-    std::vector<std::string> kept = all_names(catalogue_);
-    ASSERT_LE(kept.size(), PLANT_NAMES.size());
-    EXPECT_EQ(kept,
-              std::vector<std::string>(PLANT_NAMES.begin(), PLANT_NAMES.begin() + kept.size()));
-    EXPECT_TRUE(tables(catalogue_) == 0 || tables(catalogue_) == 6) << failing;
-    release_catalogue(catalogue_);
-    EXPECT_EQ(driver_blocks(), 0) << failing;
-    if (kept.size() == PLANT_NAMES.size()) {
-      EXPECT_TRUE(boxes().empty());
-      EXPECT_GT(failing, 20);
-      break;
+  corva_reset();
+  load(GROWN_PLANT);
+  long whole_load = corva_allocations();
+  long resizes = corva_calls(CORVA_REALLOC);
+  ASSERT_EQ(all_names(catalogue_), GROWN_PLANT_NAMES);
+  for_each_block(catalogue_, [](std::size_t held, std::size_t count) { EXPECT_EQ(held, count); });
+  release_catalogue(catalogue_);
+  for (int sticky : {1, 0}) {
+    long stopped = 0;
+    long complete_despite_failure = 0;
+    for (long failing = 1; failing <= whole_load; ++failing) {
+      SCOPED_TRACE("failing allocation " + std::to_string(failing) + (sticky ? " on" : ""));
+      corva_reset();
+      user32_reset();
+      corva_fail_allocation(failing, sticky);
+      load(GROWN_PLANT);
+      corva_fail_allocation(0, 0);
+      std::vector<std::string> kept = all_names(catalogue_);
+      ASSERT_LE(kept.size(), GROWN_PLANT_NAMES.size());
+      EXPECT_EQ(kept, std::vector<std::string>(GROWN_PLANT_NAMES.begin(),
+                                               GROWN_PLANT_NAMES.begin() + kept.size()));
+      EXPECT_TRUE(tables(catalogue_) == 0 || tables(catalogue_) == 6);
+      for_each_block(catalogue_,
+                     [](std::size_t held, std::size_t count) { EXPECT_GE(held, count); });
+      if (kept.size() == GROWN_PLANT_NAMES.size()) {
+        EXPECT_TRUE(boxes().empty());
+        ++complete_despite_failure;
+      } else {
+        EXPECT_EQ(boxes(), std::vector<Box>{OUT_OF_MEMORY});
+        ++stopped;
+      }
+      release_catalogue(catalogue_);
+      EXPECT_EQ(driver_blocks(), 0);
     }
-    EXPECT_EQ(boxes(), std::vector<Box>{OUT_OF_MEMORY}) << failing;
+    if (sticky == 0) {
+      // Only the buffer, the six tables, the names and AI's growth from one
+      // entry to two (already the request for one more) can stop a load.
+      EXPECT_EQ(stopped, 8 + static_cast<long>(GROWN_PLANT_NAMES.size()));
+      EXPECT_EQ(complete_despite_failure, resizes - 1);
+    }
   }
 }
 
-TEST_F(CatalogueTest, FailedGrowthKeepsTheOldArray) {
-  ASSERT_TRUE(append("*DI*\nA,x,1\n"));
-  corva_fail_allocation(1, 0);  // the next realloc
-  EXPECT_FALSE(append("*DI*\nB,x,2\nC,x,3\n"));
-  EXPECT_EQ(names(catalogue_.DI), std::vector<std::string>{"A"});
-  corva_fail_allocation(2, 0);  // the name after the realloc
-  EXPECT_FALSE(append("*DI*\nB,x,2\n"));
-  EXPECT_EQ(names(catalogue_.DI), std::vector<std::string>{"A"});
+TEST_F(CatalogueTest, RefusedGrowthAsksForExactlyOneMoreEntry) {
+  ASSERT_TRUE(append("*DI*\nA,x,1\nB,x,2\n"));
+  // The doubled block is refused once: the table grows by one entry and
+  // needs no trim.
+  long before = corva_allocations();
+  corva_fail_allocation(1, 0);
+  EXPECT_TRUE(append("*DI*\nC,x,3\n"));
+  EXPECT_EQ(corva_allocations() - before, 3);  // doubled, one more, the name
+  EXPECT_EQ(Corva__msize(catalogue_.DI.Entries), 3 * sizeof(PlainTag));
+  // Both refused: the load stops and the old block stays the table's.
+  corva_fail_allocation(1, 1);
+  EXPECT_FALSE(append("*DI*\nD,x,4\n"));
+  corva_fail_allocation(0, 0);
+  EXPECT_EQ(names(catalogue_.DI), (std::vector<std::string>{"A", "B", "C"}));
+  EXPECT_EQ(Corva__msize(catalogue_.DI.Entries), 3 * sizeof(PlainTag));
 }
 
 class EntryPointCatalogueTest : public StandinTest {};

@@ -340,6 +340,47 @@ TEST_F(ExchangeTest, StepsAllocateNothingAndShowNothing) {
   EXPECT_TRUE(error_keys().empty());
 }
 
+// Long lists are read ahead of the item being exchanged; items that cannot
+// be reached there (no slots, an index outside the table, an unknown code)
+// are passed over the same way as by the exchange itself.
+TEST_F(ExchangeTest, LongListsWithUnreachableItemsExchangeOnlyTheReachable) {
+  constexpr int kItems = 3000;  // longer than a list the cache keeps
+  for (int i = 0; i < kItems; ++i) {
+    record.add_controller("VALVE", 1, /*active=*/i % 5 == 1 ? 0 : 1);
+    record.add_point("RUN", 1, 2.0, /*active=*/i % 5 == 1 ? 0 : 1);
+  }
+  bind();
+  for (int i = 0; i < kItems; ++i) {
+    DCSCtrl& ctrl = record.ctrl(i);
+    DCSPoint& point = record.pv(i);
+    if (i % 5 == 2) {
+      set_slot_int(ctrl.Fields[2], 99);
+      set_slot_int(point.Fields[2], 99);
+    } else if (i % 5 == 3) {
+      set_slot_int(ctrl.Fields[3], i % 2 == 0 ? 1000000 : -3);
+      set_slot_int(point.Fields[3], i % 2 == 0 ? 1000000 : -3);
+    } else if (i % 5 == 4) {
+      ctrl.Fields = nullptr;
+      point.Fields = nullptr;
+    }
+  }
+  dravlink_set_output(DRAVLINK_AO, 1, "VALVE", 20.0, 0, 0, 0);
+  step();
+  // One call for each reachable item, with the handle of its one entry.
+  ASSERT_EQ(dravlink_call_count(), 2 * kItems / 5);
+  const DravlinkCall& first_read = *dravlink_call(0);
+  const DravlinkCall& first_write = *dravlink_call(kItems / 5);
+  EXPECT_NE(first_read.handle, first_write.handle);
+  for (int c = 0; c < dravlink_call_count(); ++c) {
+    bool read = c < kItems / 5;
+    EXPECT_EQ(dravlink_call(c)->ordinal, read ? kReadAnalogOut : kWriteDiscreteIn);
+    EXPECT_EQ(dravlink_call(c)->handle, read ? first_read.handle : first_write.handle);
+  }
+  for (int i = 0; i < kItems; ++i) {
+    EXPECT_EQ(out_valid(i), i % 5 == 0 ? 1 : 0) << i;
+  }
+}
+
 // The host's whole order against an emulator whose controller answers the
 // level it receives with a valve position.
 TEST_F(LinkTest, EntryPointsInTheHostsOrderMoveValuesBothWays) {

@@ -15,49 +15,93 @@ constexpr char kNoTagsText[] =
 constexpr char kNoCatalogueText[] =
     "Cannot Enable DCS Link until the ORVENT case is reloaded or recreated";
 
-struct Binding {
-  std::int32_t code;
-  std::int32_t index;
-};
+// A controller reads AO, DO, DCD and CALC tags; a process variable writes AI
+// and DI tags. Each searches only the tables its exchange can use, in this
+// order, so its index always belongs to the table the exchange applies it to.
+// Tables by position in the catalogue; the k-th searched gives SEARCH_CODES[k].
+constexpr int SEARCHED_TABLES = 4;
+constexpr int CONTROLLER_TABLES[SEARCHED_TABLES] = {1, 3, 4, 5};  // AO, DO, DCD, CALC
+constexpr int POINT_TABLES[SEARCHED_TABLES] = {0, 2, 4, 5};       // AI, DI, DCD, CALC
+constexpr std::int32_t SEARCH_CODES[SEARCHED_TABLES] = {BIND_ANALOG, BIND_DISCRETE, BIND_DCD,
+                                                        BIND_CALC};
+
+const int* searched_tables(bool controller) {
+  return controller ? CONTROLLER_TABLES : POINT_TABLES;
+}
 
 // The first entry of `table` with the tag's name and the item's data set.
 template <typename Entry>
-bool find_in(const TagTable<Entry>& table, std::int32_t code, const char* tag, std::int32_t ds,
-             Binding& found) {
+std::int32_t first_match(const TagTable<Entry>& table, const char* tag, std::int32_t ds) {
   for (std::int32_t i = 0; i < table.Count; ++i) {
-    if (same_tag_name(tag, table.Entries[i].Name) && table.Entries[i].Id == ds) {
-      found = {code, i};
+    if (same_tag_name(tag, table.Entries[i].Name) && table.Entries[i].Id == ds) return i;
+  }
+  return -1;
+}
+
+struct ItemTag {
+  const char* text;
+  std::int32_t ds;
+};
+
+// Reads one item's tag; false for an item with no slots or no tag text.
+bool item_tag(const DCSValue* fields, ItemTag& tag) {
+  if (fields == nullptr) return false;
+  tag = {slot_text(fields[SLOT_TAG]), slot_int(fields[SLOT_DS])};
+  return tag.text != nullptr;
+}
+
+// Only the integer part of the two binding slots is written.
+void write_binding(DCSValue* fields, const Binding& found) {
+  set_slot_int(fields[SLOT_TYPE], found.code);
+  set_slot_int(fields[SLOT_STRUCT_IDX], found.index);
+}
+
+// Binds every item of one list, through the index when there is one. An
+// item that matches nothing keeps its slots.
+template <typename Item>
+void bind_items(Item* items, std::int32_t count, bool controller, const TagCatalogue& catalogue,
+                const TagIndex* index) {
+  for (std::int32_t i = 0; i < count; ++i) {
+    ItemTag tag;
+    Binding found;
+    if (!item_tag(items[i].Fields, tag)) continue;
+    bool matched =
+        index != nullptr
+            ? find_binding_indexed(*index, catalogue, controller, tag.text, tag.ds, found)
+            : find_binding_linear(catalogue, controller, tag.text, tag.ds, found);
+    if (matched) write_binding(items[i].Fields, found);
+  }
+}
+
+}  // namespace
+
+bool find_binding_linear(const TagCatalogue& catalogue, bool controller, const char* tag,
+                         std::int32_t ds, Binding& found) {
+  const int* tables = searched_tables(controller);
+  for (int k = 0; k < SEARCHED_TABLES; ++k) {
+    std::int32_t at = -1;
+    visit_table(catalogue, tables[k], [&](const auto& table) { at = first_match(table, tag, ds); });
+    if (at >= 0) {
+      found = {SEARCH_CODES[k], at};
       return true;
     }
   }
   return false;
 }
 
-// A controller reads AO, DO, DCD and CALC tags; a process variable writes AI
-// and DI tags. Each searches only the tables its exchange can use, so its
-// index always belongs to the table the exchange applies it to.
-bool find_for(bool controller, const TagCatalogue& catalogue, const char* tag, std::int32_t ds,
-              Binding& found) {
-  return find_in(controller ? catalogue.AO : catalogue.AI, BIND_ANALOG, tag, ds, found) ||
-         find_in(controller ? catalogue.DO : catalogue.DI, BIND_DISCRETE, tag, ds, found) ||
-         find_in(catalogue.DCD, BIND_DCD, tag, ds, found) ||
-         find_in(catalogue.CALC, BIND_CALC, tag, ds, found);
-}
-
-// Binds one item; an item that matches nothing keeps its slots. Only the
-// integer part of the two binding slots is written.
-void bind_item(DCSValue* fields, const TagCatalogue& catalogue, bool controller) {
-  if (fields == nullptr) return;
-  const char* tag = slot_text(fields[SLOT_TAG]);
-  Binding found;
-  if (tag == nullptr || !find_for(controller, catalogue, tag, slot_int(fields[SLOT_DS]), found)) {
-    return;
+bool find_binding_indexed(const TagIndex& index, const TagCatalogue& catalogue, bool controller,
+                          const char* tag, std::int32_t ds, Binding& found) {
+  const TagIndexSlot* slot = find_tag(index, catalogue, tag, ds);
+  if (slot == nullptr) return false;
+  const int* tables = searched_tables(controller);
+  for (int k = 0; k < SEARCHED_TABLES; ++k) {
+    if (slot->First[tables[k]] != 0) {
+      found = {SEARCH_CODES[k], slot->First[tables[k]] - 1};
+      return true;
+    }
   }
-  set_slot_int(fields[SLOT_TYPE], found.code);
-  set_slot_int(fields[SLOT_STRUCT_IDX], found.index);
+  return false;
 }
-
-}  // namespace
 
 std::int32_t configure_bindings(DCSData* data, const TagCatalogue& catalogue) {
   if (ctrl_text_fields_ok(data) == 0) {
@@ -77,15 +121,13 @@ std::int32_t configure_bindings(DCSData* data, const TagCatalogue& catalogue) {
     return 0;
   }
   // Items of a list without the driver's fields have no slots to bind.
-  if (data->CtrlDefCnt >= DRIVER_FIELDS) {
-    for (std::int32_t i = 0; i < data->CtrlCnt; ++i) {
-      bind_item(data->Ctrl[i].Fields, catalogue, true);
-    }
-  }
-  if (data->PVDefCnt >= DRIVER_FIELDS) {
-    for (std::int32_t i = 0; i < data->PVCnt; ++i) {
-      bind_item(data->PV[i].Fields, catalogue, false);
-    }
-  }
+  std::int32_t controllers = data->CtrlDefCnt >= DRIVER_FIELDS ? data->CtrlCnt : 0;
+  std::int32_t points = data->PVDefCnt >= DRIVER_FIELDS ? data->PVCnt : 0;
+  if (controllers <= 0 && points <= 0) return 1;
+  TagIndex index;
+  bool indexed = build_tag_index(index, catalogue);
+  bind_items(data->Ctrl, controllers, true, catalogue, indexed ? &index : nullptr);
+  bind_items(data->PV, points, false, catalogue, indexed ? &index : nullptr);
+  if (indexed) release_tag_index(index);
   return 1;
 }

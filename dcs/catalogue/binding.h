@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "catalogue/tag_catalogue.h"
+#include "catalogue/tag_index.h"
 #include "record/dcs_data.h"
 #include "record/fields.h"
 
@@ -15,5 +16,23 @@ inline constexpr std::int32_t BIND_DISCRETE = 2;  // DO for a controller, DI for
 inline constexpr std::int32_t BIND_DCD = 3;
 inline constexpr std::int32_t BIND_CALC = 4;
 
-// DCSConfigure: 1 when the link may be enabled, 0 when it is refused.
+// Where an item binds: the code of its table's kind and the entry's index.
+struct Binding {
+  std::int32_t code;
+  std::int32_t index;
+};
+
+// The first entry with the tag's name and the data set `ds`, in the tables a
+// controller (or a process variable) exchanges with, searched entry by entry
+// in the catalogue's order. The binding's way when the index cannot be built.
+bool find_binding_linear(const TagCatalogue& catalogue, bool controller, const char* tag,
+                         std::int32_t ds, Binding& found);
+
+// The same answer through an index built over the same catalogue.
+bool find_binding_indexed(const TagIndex& index, const TagCatalogue& catalogue, bool controller,
+                          const char* tag, std::int32_t ds, Binding& found);
+
+// DCSConfigure: 1 when the link may be enabled, 0 when it is refused. Binds
+// through an index from the host's heap, released before returning; without
+// its memory, by the entry-by-entry search, with the same result.
 std::int32_t configure_bindings(DCSData* data, const TagCatalogue& catalogue);

@@ -20,25 +20,17 @@ constexpr char LOAD_WARNING_TEXT[] =
 constexpr char LOAD_WARNING_CAPTION[] = "DCSLoadWarning";
 
 // Section headers, matched byte for byte, in the order of the tables.
-constexpr int SECTION_COUNT = 6;
+constexpr int SECTION_COUNT = TAG_TABLES;
 constexpr int NO_SECTION = -1;
 constexpr const char* SECTION_HEADERS[SECTION_COUNT] = {"*AI*", "*AO*",  "*DI*",
                                                         "*DO*", "*DCD*", "*CALC*"};
 
 int section_of(const char* token) {
+  if (token[0] != '*') return NO_SECTION;  // every header starts so; most names do not
   for (int section = 0; section < SECTION_COUNT; ++section) {
     if (std::strcmp(token, SECTION_HEADERS[section]) == 0) return section;
   }
   return NO_SECTION;
-}
-
-// Calls visit with the table of one section; none for NO_SECTION.
-template <typename Visit>
-void visit_table(TagCatalogue& catalogue, int section, Visit visit) {
-  int index = 0;
-  for_each_table(catalogue, [&](auto& table) {
-    if (index++ == section) visit(table);
-  });
 }
 
 template <typename Entry>
@@ -87,12 +79,60 @@ char* copy_text(const char* text) {
   return copy;
 }
 
+// How many entries each table's block holds during one load. A table comes
+// to the load with a block of at least max(count, 1) entries: exactly that
+// after an earlier load's trim, or more when the trim was refused.
+struct Capacities {
+  std::int32_t entries[SECTION_COUNT];
+};
+
+template <typename Entry>
+std::int32_t entries_held(const TagTable<Entry>& table) {
+  return table.Count > 1 ? table.Count : 1;
+}
+
+// Gives a full table room for one more entry. Capacity doubles, so a load of
+// n records moves each table's entries O(1) times on average. When the
+// doubled block is refused, exactly one more entry is asked for, as a load
+// that grows by one entry per record would ask, so the growth policy never
+// stops a load that could go on. False when that is refused too: the old
+// block stays the table's.
+template <typename Entry>
+bool make_room(TagTable<Entry>& table, std::int32_t& capacity) {
+  if (table.Count < capacity) return true;
+  std::int32_t wanted = capacity < MAXTAGS / 2 ? capacity * 2 : MAXTAGS;
+  auto* grown = static_cast<Entry*>(
+      std::realloc(table.Entries, sizeof(Entry) * static_cast<std::size_t>(wanted)));
+  if (grown == nullptr && wanted > table.Count + 1) {
+    wanted = table.Count + 1;
+    grown = static_cast<Entry*>(
+        std::realloc(table.Entries, sizeof(Entry) * static_cast<std::size_t>(wanted)));
+  }
+  if (grown == nullptr) return false;
+  table.Entries = grown;
+  capacity = wanted;
+  return true;
+}
+
+// Gives back the spare capacity once the load is over, so a loaded table's
+// block holds exactly its entries (one, while it is empty). A refused trim
+// keeps the larger block, which holds every entry just as well.
+template <typename Entry>
+void trim(TagTable<Entry>& table, std::int32_t capacity) {
+  std::int32_t held = entries_held(table);
+  if (capacity <= held) return;
+  auto* trimmed = static_cast<Entry*>(
+      std::realloc(table.Entries, sizeof(Entry) * static_cast<std::size_t>(held)));
+  if (trimmed != nullptr) table.Entries = trimmed;
+}
+
 // Reads the rest of the record whose first token is `name` and appends it.
 // Every token of the record is taken, so the text stays aligned even when
 // the record is dropped because the table is full. Returns false when memory
 // ran out; the table then holds exactly its earlier entries.
 template <typename Entry>
-bool append_record(TagTable<Entry>& table, const char* name, char** cursor) {
+bool append_record(TagTable<Entry>& table, std::int32_t& capacity, const char* name,
+                   char** cursor) {
   Entry entry = {};
   next_token(cursor);  // the token after the name is not used
   entry.Id = parse_id(next_token(cursor));
@@ -100,26 +140,25 @@ bool append_record(TagTable<Entry>& table, const char* name, char** cursor) {
   read_extra_fields(entry, cursor);
   if (table.Count == MAXTAGS) return true;
 
-  std::size_t count = static_cast<std::size_t>(table.Count) + 1;
-  auto* grown = static_cast<Entry*>(std::realloc(table.Entries, sizeof(Entry) * count));
-  if (grown == nullptr) return false;  // the old block stays the table's
-  table.Entries = grown;
+  if (!make_room(table, capacity)) return false;
   entry.Name = copy_text(name);
   if (entry.Name == nullptr) return false;
-  grown[table.Count] = entry;
-  table.Count = static_cast<std::int16_t>(count);
+  table.Entries[table.Count] = entry;
+  ++table.Count;
   return true;
 }
 
-}  // namespace
-
-bool catalogue_exists(const TagCatalogue& catalogue) { return catalogue.AI.Entries != nullptr; }
-
-bool append_tags_checked(TagCatalogue& catalogue, char* text) {
+// Appends the records of `text`, leaving each table's spare capacity for
+// trim_tables. False when memory ran out and the load stopped early.
+bool append_untrimmed(TagCatalogue& catalogue, char* text, Capacities& capacity) {
   if (!catalogue_exists(catalogue) && !create_tables(catalogue)) return false;
 
+  int section = 0;
+  for_each_table(catalogue,
+                 [&](auto& table) { capacity.entries[section++] = entries_held(table); });
+
   char* cursor = text;
-  int section = NO_SECTION;
+  section = NO_SECTION;
   bool stored = true;
   // Only a record's first token may be a header or end the text; the tokens
   // after it are its fields, whatever they hold.
@@ -128,10 +167,27 @@ bool append_tags_checked(TagCatalogue& catalogue, char* text) {
     if (header != NO_SECTION) {
       section = header;
     } else {
-      visit_table(catalogue, section,
-                  [&](auto& table) { stored = append_record(table, token, &cursor); });
+      visit_table(catalogue, section, [&](auto& table) {
+        stored = append_record(table, capacity.entries[section], token, &cursor);
+      });
     }
   }
+  return stored;
+}
+
+void trim_tables(TagCatalogue& catalogue, const Capacities& capacity) {
+  int section = 0;
+  for_each_table(catalogue, [&](auto& table) { trim(table, capacity.entries[section++]); });
+}
+
+}  // namespace
+
+bool catalogue_exists(const TagCatalogue& catalogue) { return catalogue.AI.Entries != nullptr; }
+
+bool append_tags_checked(TagCatalogue& catalogue, char* text) {
+  Capacities capacity = {};
+  bool stored = append_untrimmed(catalogue, text, capacity);
+  trim_tables(catalogue, capacity);
   return stored;
 }
 
@@ -155,8 +211,11 @@ void load_catalogue(TagCatalogue& catalogue) {
   }
   EmuGetInitString(text);
   text[length] = '\0';
-  bool complete = append_tags_checked(catalogue, text);
+  Capacities capacity = {};
+  bool complete = append_untrimmed(catalogue, text, capacity);
+  // Trimming may copy a table; without the buffer the heap holds less.
   std::free(text);
+  trim_tables(catalogue, capacity);
   // The tags read so far stay; the user learns that the list is incomplete.
   if (!complete) show_load_out_of_memory();
 }

@@ -30,8 +30,9 @@ struct DcdTag {
   double StateValue[DCD_STATE_VALUES];
 };
 
-// A contiguous array of exactly Count entries. Once created, Entries is not
-// null even while Count is 0.
+// A contiguous array of Count entries. Once created, Entries is not null even
+// while Count is 0. Between loads the block holds exactly max(Count, 1)
+// entries, unless the heap refused to shrink it.
 template <typename Entry>
 struct TagTable {
   Entry* Entries;
@@ -48,6 +49,8 @@ inline constexpr std::int32_t EMPTY_INIT_LENGTH = 33;
 // A longer reported length is not believed: no buffer is allocated for it.
 inline constexpr std::int32_t MAX_INIT_LENGTH = 1 << 28;
 
+inline constexpr int TAG_TABLES = 6;
+
 // Either all six tables exist or none does. Tables are visited in the order
 // of the members.
 struct TagCatalogue {
@@ -59,15 +62,26 @@ struct TagCatalogue {
   TagTable<PlainTag> CALC;
 };
 
-// Calls visit(table) for each of the six tables, in their order.
-template <typename Visit>
-void for_each_table(TagCatalogue& catalogue, Visit visit) {
+// Calls visit(table) for each of the six tables, in their order; the tables
+// are const when the catalogue is.
+template <typename Catalogue, typename Visit>
+void for_each_table(Catalogue& catalogue, Visit visit) {
   visit(catalogue.AI);
   visit(catalogue.AO);
   visit(catalogue.DI);
   visit(catalogue.DO);
   visit(catalogue.DCD);
   visit(catalogue.CALC);
+}
+
+// Calls visit(table) for the table at `position` in that order (0 for AI to
+// 5 for CALC); for any other position, for none.
+template <typename Catalogue, typename Visit>
+void visit_table(Catalogue& catalogue, int position, Visit visit) {
+  int at = 0;
+  for_each_table(catalogue, [&](auto& table) {
+    if (at++ == position) visit(table);
+  });
 }
 
 // The module's catalogue.

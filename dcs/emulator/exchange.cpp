@@ -131,6 +131,53 @@ void write_point(DCSPoint& point, TagCatalogue& catalogue, bool has_driver_field
   }
 }
 
+// An item's slots lie in a block of their own in the host's heap, and its
+// catalogue entry anywhere in a large table. Asking early for the slots of an
+// item some places ahead, and then for the entry of an item half as far
+// ahead (whose slots have arrived by then), lets both arrive while the
+// library calls in between run, instead of stalling the step at each item.
+// A short list stays in the cache from step to step and is not worth the
+// asking.
+constexpr std::int32_t kFieldsAhead = 32;
+constexpr std::int32_t kEntryAhead = 16;
+constexpr std::int32_t kLongList = 2048;
+
+// The entry an item's slots name, for asking ahead only: the exchange itself
+// decides again with the same rules.
+const void* entry_named(const DCSValue* fields, const TagCatalogue& tables, bool controller) {
+  if (fields == nullptr) return nullptr;
+  std::int32_t index = slot_int(fields[SLOT_STRUCT_IDX]);
+  switch (slot_int(fields[SLOT_TYPE])) {
+    case BIND_ANALOG:
+      return entry_at(controller ? tables.AO : tables.AI, index);
+    case BIND_DISCRETE:
+      return entry_at(controller ? tables.DO : tables.DI, index);
+    case BIND_DCD:
+      return controller ? entry_at(tables.DCD, index) : nullptr;
+    case BIND_CALC:
+      return controller ? entry_at(tables.CALC, index) : nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+// Calls exchange(item, tables, declared) for each item of a list in index order,
+// asking ahead for later items' slots and entries when the list is long.
+template <typename Item, typename Exchange>
+void exchange_list(Item* items, std::int32_t count, bool declared, TagCatalogue& tables,
+                   bool controller, Exchange exchange) {
+  bool ask_ahead = declared && count >= kLongList;
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (ask_ahead) {
+      if (i + kFieldsAhead < count) __builtin_prefetch(items[i + kFieldsAhead].Fields);
+      if (i + kEntryAhead < count) {
+        __builtin_prefetch(entry_named(items[i + kEntryAhead].Fields, tables, controller));
+      }
+    }
+    exchange(items[i], tables, declared);
+  }
+}
+
 template <typename Entry>
 void clear_handles(TagTable<Entry>& table) {
   for (std::int32_t i = 0; i < table.Count; ++i) table.Entries[i].Handle = 0;
@@ -139,15 +186,16 @@ void clear_handles(TagTable<Entry>& table) {
 }  // namespace
 
 void exchange_step(DCSData* data, TagCatalogue& catalogue) {
+  // The tables and the lists are read once: no library call changes them,
+  // and local copies spare reading them again after every call.
+  TagCatalogue tables = catalogue;
   // Items of a list without the driver's fields have no slots to read.
-  bool controllers_declared = data->CtrlDefCnt >= DRIVER_FIELDS;
-  for (std::int32_t i = 0; i < data->CtrlCnt; ++i) {
-    read_controller(data->Ctrl[i], catalogue, controllers_declared);
-  }
-  bool points_declared = data->PVDefCnt >= DRIVER_FIELDS;
-  for (std::int32_t i = 0; i < data->PVCnt; ++i) {
-    write_point(data->PV[i], catalogue, points_declared);
-  }
+  exchange_list(
+      data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, tables, true,
+      [](DCSCtrl& ctrl, TagCatalogue& t, bool declared) { read_controller(ctrl, t, declared); });
+  exchange_list(
+      data->PV, data->PVCnt, data->PVDefCnt >= DRIVER_FIELDS, tables, false,
+      [](DCSPoint& point, TagCatalogue& t, bool declared) { write_point(point, t, declared); });
 }
 
 void reset_link(TagCatalogue& catalogue) {

@@ -31,9 +31,23 @@ enum CorvaFunction {
   CORVA_FUNCTION_COUNT
 };
 
-// Forgets call counts, error keys, the failure schedule and the matherr
-// settings. Live blocks stay counted: they are still live.
+// Forgets call counts, error keys, the failure schedule, the matherr
+// settings and the heap mode. Live blocks stay counted: they are still live.
 CORVA_CONTROL_API void corva_reset(void);
+
+// How the heap serves blocks. CHECKED, the default, fills fresh blocks with
+// CORVA_FRESH_FILL and moves every block that realloc resizes, so a caller
+// that reads what it never wrote or keeps a stale address shows. The other
+// two modes are for measuring and add no work of their own: PASSTHROUGH is
+// the C library's heap as it is (realloc may resize in place), MOVING is a
+// heap that cannot resize in place, so every realloc moves the block.
+enum CorvaHeapMode { CORVA_HEAP_CHECKED, CORVA_HEAP_PASSTHROUGH, CORVA_HEAP_MOVING };
+CORVA_CONTROL_API void corva_set_heap_mode(enum CorvaHeapMode mode);
+
+// Bytes asked for by the live blocks, and the most that were live at once
+// since the reset.
+CORVA_CONTROL_API std::size_t corva_live_bytes(void);
+CORVA_CONTROL_API std::size_t corva_peak_bytes(void);
 
 CORVA_CONTROL_API long corva_live_blocks(void);
 CORVA_CONTROL_API long corva_live_malloc_blocks(void);

@@ -26,6 +26,9 @@ struct alignas(16) Header {
 
 struct State {
   long live[2] = {0, 0};
+  std::size_t live_bytes = 0;
+  std::size_t peak_bytes = 0;
+  CorvaHeapMode mode = CORVA_HEAP_CHECKED;
   long calls[CORVA_FUNCTION_COUNT] = {};
   long allocations = 0;
   long fail_at = 0;
@@ -64,16 +67,28 @@ Header* header_of(void* block, Family family) {
   return header;
 }
 
-void* allocate(std::size_t size, Family family, bool fill_fresh) {
+void count_bytes(std::size_t added, std::size_t removed) {
+  State& s = state();
+  s.live_bytes = s.live_bytes + added - removed;
+  if (s.live_bytes > s.peak_bytes) s.peak_bytes = s.live_bytes;
+}
+
+enum class Fresh { Filled, Zeroed };
+
+void* allocate(std::size_t size, Family family, Fresh fresh) {
   if (next_allocation_fails()) return nullptr;
-  auto* header = static_cast<Header*>(std::malloc(sizeof(Header) + size));
+  bool checked = state().mode == CORVA_HEAP_CHECKED;
+  auto* header = static_cast<Header*>(fresh == Fresh::Zeroed && !checked
+                                          ? std::calloc(1, sizeof(Header) + size)
+                                          : std::malloc(sizeof(Header) + size));
   if (header == nullptr) return nullptr;
   header->mark = kLiveMark;
   header->family = family;
   header->size = size;
   void* block = header + 1;
-  std::memset(block, fill_fresh ? CORVA_FRESH_FILL : 0, size);
+  if (checked) std::memset(block, fresh == Fresh::Filled ? CORVA_FRESH_FILL : 0, size);
   ++state().live[family_index(family)];
+  count_bytes(size, 0);
   return block;
 }
 
@@ -82,6 +97,7 @@ void release(void* block, Family family) {
   Header* header = header_of(block, family);
   header->mark = kReleasedMark;
   --state().live[family_index(family)];
+  count_bytes(0, header->size);
   std::free(header);
 }
 
@@ -93,7 +109,7 @@ extern "C" {
 
 void* Corva_malloc(std::size_t size) {
   count(CORVA_MALLOC);
-  return allocate(size, Family::Malloc, true);
+  return allocate(size, Family::Malloc, Fresh::Filled);
 }
 
 void Corva_free(void* block) {
@@ -103,14 +119,23 @@ void Corva_free(void* block) {
 
 void* Corva_realloc(void* block, std::size_t size) {
   count(CORVA_REALLOC);
-  if (block == nullptr) return allocate(size, Family::Malloc, true);
+  if (block == nullptr) return allocate(size, Family::Malloc, Fresh::Filled);
   std::size_t old_size = header_of(block, Family::Malloc)->size;
   if (size == 0) {
     release(block, Family::Malloc);
     return nullptr;
   }
+  if (state().mode == CORVA_HEAP_PASSTHROUGH) {
+    if (next_allocation_fails()) return nullptr;
+    auto* header =
+        static_cast<Header*>(std::realloc(static_cast<Header*>(block) - 1, sizeof(Header) + size));
+    if (header == nullptr) return nullptr;
+    header->size = size;
+    count_bytes(size, old_size);
+    return header + 1;
+  }
   // A failed resize leaves the old block as it was.
-  void* resized = allocate(size, Family::Malloc, true);
+  void* resized = allocate(size, Family::Malloc, Fresh::Filled);
   if (resized == nullptr) return nullptr;
   std::memcpy(resized, block, old_size < size ? old_size : size);
   release(block, Family::Malloc);
@@ -120,7 +145,7 @@ void* Corva_realloc(void* block, std::size_t size) {
 void* Corva_calloc(std::size_t count_of, std::size_t size) {
   count(CORVA_CALLOC);
   if (size != 0 && count_of > SIZE_MAX / size) return nullptr;
-  return allocate(count_of * size, Family::Malloc, false);
+  return allocate(count_of * size, Family::Malloc, Fresh::Zeroed);
 }
 
 std::size_t Corva__msize(void* block) {
@@ -131,14 +156,14 @@ std::size_t Corva__msize(void* block) {
 char* Corva_strdup(const char* text) {
   count(CORVA_STRDUP);
   std::size_t size = std::strlen(text) + 1;
-  auto* copy = static_cast<char*>(allocate(size, Family::Malloc, true));
+  auto* copy = static_cast<char*>(allocate(size, Family::Malloc, Fresh::Filled));
   if (copy != nullptr) std::memcpy(copy, text, size);
   return copy;
 }
 
 void* Corva_new(std::size_t size) {
   count(CORVA_NEW);
-  return allocate(size, Family::New, true);
+  return allocate(size, Family::New, Fresh::Filled);
 }
 
 void Corva_delete(void* block) {
@@ -167,10 +192,16 @@ int Ovmatherr(const char* module_name, struct _exception* error) {
 void corva_reset(void) {
   State& s = state();
   long live[2] = {s.live[0], s.live[1]};
+  std::size_t live_bytes = s.live_bytes;
   s = State{};
   s.live[0] = live[0];
   s.live[1] = live[1];
+  s.live_bytes = s.peak_bytes = live_bytes;
 }
+
+void corva_set_heap_mode(enum CorvaHeapMode mode) { state().mode = mode; }
+std::size_t corva_live_bytes(void) { return state().live_bytes; }
+std::size_t corva_peak_bytes(void) { return state().peak_bytes; }
 
 long corva_live_blocks(void) { return state().live[0] + state().live[1]; }
 long corva_live_malloc_blocks(void) { return state().live[0]; }

@@ -47,8 +47,15 @@ struct DravlinkCall {
   std::int32_t status;       // status written, or the status word as found if left
 };
 
-// Forgets the string, every scripted tag, every input and the log.
+// Forgets the string, every scripted tag, every input and the log, and
+// leaves lean mode.
 DRAVLINK_CONTROL_API void dravlink_reset(void);
+
+// Lean mode, for measuring the driver: a tag call does only what a fast
+// library must. A zero handle word gets 1, a read answers 50.0, or 1 for a
+// discrete value or a state, with status 0, and a write answers status 0.
+// Nothing is logged, scripted answers are ignored and inputs are not kept.
+DRAVLINK_CONTROL_API void dravlink_set_lean(int lean);
 
 // The initialization string; EmuGetInitLength reports its length unless
 // dravlink_set_init_length has set another answer. EmuGetInitString copies

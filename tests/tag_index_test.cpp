@@ -1,0 +1,73 @@
+// The binding's hash index against the entry-by-entry search it replaces.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "catalogue/binding.h"
+#include "catalogue/tag_catalogue.h"
+#include "catalogue/tag_index.h"
+#include "standin_fixture.h"
+
+namespace {
+
+// The index answers exactly what the entry-by-entry search answers, on
+// random catalogues full of traps: duplicate names and data sets, names that
+// differ in case or only above ASCII, prefixes, the same name in several
+// tables, full tables, and tags that match nothing.
+class IndexTest : public StandinTest {
+ protected:
+  void TearDown() override {
+    release_catalogue(catalogue_);
+    EXPECT_EQ(driver_blocks(), 0);
+  }
+  TagCatalogue catalogue_ = {};
+};
+
+TEST_F(IndexTest, FindsWhatTheLinearSearchFinds) {
+  const char* const stems[] = {"fic101",  "FIC101", "Fic101", "fic1010",  "fic10",    "t\xC9mp",
+                               "T\xE9MP", "a",      "A",      "pump run", "pump  run"};
+  const char* const headers[] = {"*AI*", "*AO*", "*DI*", "*DO*", "*DCD*", "*CALC*"};
+  const std::int32_t data_sets[] = {1, 2, 3, 0, -1, 40000};
+  const std::string dcd_values = ",0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16";
+  std::mt19937 random(9);
+  auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+  for (int round = 0; round < 24; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    // The last round fills a table, so its later records are dropped.
+    int records = round == 23 ? MAXTAGS + 50 : 1 + pick(300);
+    std::string text;
+    for (int r = 0; r < records; ++r) {
+      int table = round == 23 ? 2 : pick(6);
+      text += std::string(headers[table]) + "\n" + stems[pick(11)] + ",x," +
+              std::to_string(data_sets[pick(6)]);
+      text += table < 2 ? ",0,1\n" : table == 4 ? dcd_values + "\n" : "\n";
+    }
+    ASSERT_TRUE(append_tags_checked(catalogue_, text.data()));
+    TagIndex index;
+    ASSERT_TRUE(build_tag_index(index, catalogue_));
+    int matched = 0;
+    for (const char* stem : stems) {
+      for (std::int32_t ds : data_sets) {
+        for (bool controller : {true, false}) {
+          Binding linear = {0, -1};
+          Binding indexed = {0, -1};
+          bool found = find_binding_linear(catalogue_, controller, stem, ds, linear);
+          EXPECT_EQ(find_binding_indexed(index, catalogue_, controller, stem, ds, indexed), found);
+          EXPECT_EQ(indexed.code, linear.code) << stem << " " << ds;
+          EXPECT_EQ(indexed.index, linear.index) << stem << " " << ds;
+          matched += found;
+        }
+      }
+    }
+    Binding none;
+    EXPECT_FALSE(find_binding_indexed(index, catalogue_, true, "fic", 1, none));
+    EXPECT_FALSE(find_binding_indexed(index, catalogue_, false, "fic1011", 1, none));
+    EXPECT_GT(matched, 0);
+    release_tag_index(index);
+    release_catalogue(catalogue_);
+  }
+}
+
+}  // namespace
