@@ -63,6 +63,7 @@ int tables(const TagCatalogue& c) {
 class CatalogueTest : public StandinTest {
  protected:
   void TearDown() override {
+    StandinTest::TearDown();
     release_catalogue(catalogue_);
     EXPECT_EQ(tables(catalogue_), 0);
     EXPECT_EQ(counts(catalogue_), std::vector<int>(6, 0));
