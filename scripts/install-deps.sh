@@ -11,6 +11,7 @@ packages=(
   clang-format clang-tidy cppcheck    # style and static checks
   locales                             # localedef, for the locale tests
   libtomlplusplus-dev libcli11-dev    # the stand-in host program
+  gcovr                               # the coverage report and its gates
 )
 
 missing=()
