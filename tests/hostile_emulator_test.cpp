@@ -215,9 +215,8 @@ TEST_F(HostileEmulatorTest, UnwrittenAndExtremeReadResults) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message()
                  << c.tag << " " << c.real << " " << c.integer << " flags " << c.flags);
-    int i = static_cast<int>(std::find_if(std::begin(controllers), std::end(controllers),
-                                          [&](const char* tag) { return std::strcmp(tag, c.tag) == 0; }) -
-                             std::begin(controllers));
+    int i = 0;
+    while (std::strcmp(controllers[i], c.tag) != 0) ++i;
     record.ctrl(i).OutValue = kOld;
     record.ctrl(i).OutValid = 1;
     dravlink_reset();
