@@ -15,6 +15,7 @@ packages=(
   libtomlplusplus-dev libcli11-dev    # the stand-in host program
   nlohmann-json3-dev gnuplot-nox      # its JSON output and its plot
   time                                # GNU time, for scripts/bench-memory.sh
+  gcovr                               # the coverage report and its gates
 )
 
 # wine runs the Windows DLL's tests; its 32-bit half needs the i386 architecture.

@@ -11,6 +11,7 @@
 #include "driver/entry_points.h"
 #include "host/host_library.h"
 #include "host_record.h"
+#include "record/fields.h"
 #include "standin_fixture.h"
 
 namespace {
@@ -63,6 +64,7 @@ int tables(const TagCatalogue& c) {
 class CatalogueTest : public StandinTest {
  protected:
   void TearDown() override {
+    StandinTest::TearDown();
     release_catalogue(catalogue_);
     EXPECT_EQ(tables(catalogue_), 0);
     EXPECT_EQ(counts(catalogue_), std::vector<int>(6, 0));
@@ -300,18 +302,31 @@ TEST_F(CatalogueTest, RefusedGrowthAsksForExactlyOneMoreEntry) {
 
 class EntryPointCatalogueTest : public StandinTest {};
 
-TEST_F(EntryPointCatalogueTest, LoadAndDestroyLeaveNoDriverBlockEvenOutOfMemory) {
+// From the n-th allocation on every one fails: the load shows one box
+// however many of its parts run out, and load and destroy leave no block.
+TEST_F(EntryPointCatalogueTest, LoadOutOfMemoryShowsOneBoxAndLeavesNoDriverBlock) {
   for (long failing = 0; failing < 60; ++failing) {
+    SCOPED_TRACE(failing);
     corva_reset();
+    user32_reset();
     corva_fail_allocation(failing, 1);
     set_init_string(PLANT);
     HostRecord record;
     DCSLoad(record.get());
+    bool failed = failing != 0 && corva_allocations() >= failing;
+    EXPECT_EQ(boxes(), failed ? std::vector<Box>{OUT_OF_MEMORY} : std::vector<Box>{});
     EXPECT_TRUE(tables(tag_catalogue) == 0 || tables(tag_catalogue) == 6);
     DCSDestroy(record.get());
     EXPECT_EQ(tables(tag_catalogue), 0);
-    EXPECT_EQ(driver_blocks(), 0) << failing;
+    EXPECT_EQ(driver_blocks(), 0);
   }
+  // Outside a load each part shows its own box.
+  corva_fail_allocation(1, 1);
+  HostRecord record;
+  declare_fields(record.get());
+  declare_fields(record.get());
+  EXPECT_EQ(boxes().size(), 2u);
+  free_dcs_data(record.get());
 }
 
 TEST_F(EntryPointCatalogueTest, LoadWarnsOnAnEmptyString) {

@@ -278,19 +278,38 @@ TEST_F(ExchangeTest, ControllersGoFirstThenProcessVariablesEachInIndexOrder) {
   EXPECT_NE(dravlink_call(2)->handle_word, 0);
 }
 
-TEST_F(ExchangeTest, ItemsOfAListWithoutTheDriversFieldsAreLeftAlone) {
+// A controller whose list lacks the driver's fields, as after DCSDestroy, or
+// that has no fields at all, makes no call and reads as failed, whatever an
+// earlier step left in it.
+TEST_F(ExchangeTest, ControllersWithoutTheDriversFieldsReadAsFailed) {
   record.add_controller("VALVE", 1);
   record.add_controller("VALVE", 1, /*active=*/0);
+  record.add_controller("VALVE", 1);
   bind();
-  std::int32_t declared = record.data().CtrlDefCnt;
-  record.data().CtrlDefCnt = 0;
-  set_output(0, 3.25, 1);
+  dravlink_set_output(DRAVLINK_AO, 1, "VALVE", 40.0, 0, 0, 0);
+  step();
+  ASSERT_EQ(out_valid(0), 1);
+  DCSValue* fields = record.ctrl(2).Fields;
+  record.ctrl(2).Fields = nullptr;
   set_output(1, 3.25, 1);
+  set_output(2, 3.25, 1);
+  dravlink_clear_calls();
+  step();
+  EXPECT_EQ(dravlink_call_count(), 1);  // controller 0's
+  EXPECT_EQ(out_valid(2), 0);
+  EXPECT_EQ(out_value(2), 3.25);
+  record.ctrl(2).Fields = fields;
+
+  DCSDestroy(record.get());
+  std::int32_t definitions = record.data().CtrlDefCnt;
+  ASSERT_EQ(definitions, 0);
+  set_output(1, 3.25, 1);
+  dravlink_clear_calls();
   step();
   EXPECT_EQ(dravlink_call_count(), 0);
-  EXPECT_EQ(out_valid(0), 1);
-  EXPECT_EQ(out_valid(1), 0);  // inactive needs no fields
-  record.data().CtrlDefCnt = declared;
+  EXPECT_EQ(out_valid(0), 0);
+  EXPECT_EQ(out_value(0), 40.0 * 0.01);
+  EXPECT_EQ(out_valid(1), 0);  // inactive: failed as ever
 }
 
 TEST_F(ExchangeTest, ResetClearsEveryHandleAndNothingElse) {

@@ -15,6 +15,7 @@ namespace {
 class HelpersTest : public StandinTest {
  protected:
   void TearDown() override {
+    StandinTest::TearDown();
     free_dcs_data(record.get());
     EXPECT_EQ(driver_blocks(), 0);
   }

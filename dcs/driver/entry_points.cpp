@@ -4,6 +4,7 @@
 #include "catalogue/binding.h"
 #include "catalogue/tag_catalogue.h"
 #include "emulator/exchange.h"
+#include "host/user_messages.h"
 #include "record/dcs_data.h"
 #include "record/fields.h"
 
@@ -16,9 +17,12 @@ void DCSDestroy(DCSData* data) {
 
 void DCSInitialize(void) {}
 
+// When memory runs out in both halves, the user still sees one box.
 void DCSLoad(DCSData* data) {
+  begin_load_messages();
   declare_fields(data);
   load_catalogue(tag_catalogue);
+  end_load_messages();
 }
 
 std::int32_t DCSReset(void) {

@@ -54,7 +54,12 @@ void read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fie
     ctrl.OutValid = 0;
     return;
   }
-  if (!has_driver_fields || ctrl.Fields == nullptr) return;
+  // Without the driver's fields (as after DCSDestroy) nothing says what the
+  // controller reads, so no value it holds is this step's.
+  if (!has_driver_fields || ctrl.Fields == nullptr) {
+    ctrl.OutValid = 0;
+    return;
+  }
   const DCSValue* fields = ctrl.Fields;
   std::int32_t code = slot_int(fields[SLOT_TYPE]);
   if (code < BIND_ANALOG || code > BIND_CALC) return;

@@ -45,6 +45,7 @@ struct DravlinkCall {
   double real;               // value written or read (analog, calc)
   std::int32_t integer;      // value written or read (discrete, state)
   std::int32_t status;       // status written, or the status word as found if left
+  std::int32_t handle_left;  // the word the library left at the handle address
 };
 
 // Forgets the string, every scripted tag, every input and the log, and
@@ -84,5 +85,23 @@ DRAVLINK_CONTROL_API void dravlink_log_calls(int enabled);
 DRAVLINK_CONTROL_API int dravlink_call_count(void);
 DRAVLINK_CONTROL_API void dravlink_clear_calls(void);
 DRAVLINK_CONTROL_API const DravlinkCall* dravlink_call(int index);
+
+// Hostile modes: a library that misbehaves in ways the driver must survive
+// without reading or writing outside what it owns. dravlink_reset ends them.
+
+// EmuGetInitString writes only the first `count` characters of the string
+// and no terminating zero, leaving the rest of the caller's buffer as it
+// was; a negative count ends the mode.
+DRAVLINK_CONTROL_API void dravlink_set_init_written(std::int32_t count);
+
+// EmuGetInitLength answers these lengths in turn, then the last one for
+// good; EmuGetInitString copies at most as many characters as the latest
+// answer. A count of 0 ends the mode.
+DRAVLINK_CONTROL_API void dravlink_set_init_lengths(const std::int32_t* lengths, int count);
+
+// Every call of ordinals 5 to 11 leaves a word of the library's own choice
+// at its handle address, a different one each time: now and then 0, -1 or
+// a 32-bit limit. The call log keeps the word found and the word left.
+DRAVLINK_CONTROL_API void dravlink_scramble_handles(int on);
 
 }  // extern "C"

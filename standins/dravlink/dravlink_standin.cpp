@@ -4,6 +4,7 @@
 // are read and written byte-wise.
 #define DRAVLINK_IMPLEMENTATION
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -37,6 +38,13 @@ struct State {
   std::vector<DravlinkCall> calls;
   bool log_calls = true;
   DravlinkCall unlogged{};  // the call in progress while the log is off
+  // Hostile modes.
+  std::int32_t init_written = -1;
+  std::vector<std::int32_t> init_lengths;
+  std::size_t init_lengths_used = 0;
+  std::int32_t last_length_answer = 0;
+  bool scramble_handles = false;
+  std::uint32_t scramble_state = 0x2545F491u;
 };
 
 State& state() {
@@ -86,6 +94,22 @@ void store(void* address, T value) {
   std::memcpy(address, &value, sizeof value);
 }
 
+// A handle word of the library's own choice: a 32-bit xorshift, with 0, -1
+// and the limits coming up every few calls.
+std::int32_t scrambled_handle() {
+  State& s = state();
+  std::uint32_t x = s.scramble_state;
+  x ^= x << 13;
+  x ^= x >> 17;
+  x ^= x << 5;
+  s.scramble_state = x;
+  constexpr std::int32_t kSpecial[] = {0, -1, INT32_MAX, INT32_MIN};
+  if (x % 3 == 0) return kSpecial[(x / 3) % 4];
+  std::int32_t word;
+  std::memcpy(&word, &x, sizeof word);
+  return word;
+}
+
 // Logs the call and hands out the tag's handle word when the caller's is 0.
 DravlinkCall& begin_call(int ordinal, DravlinkKind kind, std::int32_t ds, char* tag,
                          std::int32_t* handle, const void* value, Tag** found) {
@@ -101,6 +125,8 @@ DravlinkCall& begin_call(int ordinal, DravlinkKind kind, std::int32_t ds, char* 
   call.value = value;
   Tag& entry = tag_of(kind, ds, tag != nullptr ? tag : "");
   if (call.handle_word == 0) store(handle, entry.handle);
+  if (state().scramble_handles) store(handle, scrambled_handle());
+  call.handle_left = load<std::int32_t>(handle);
   *found = &entry;
   return log_call(call);
 }
@@ -141,14 +167,27 @@ constexpr std::int32_t kLeanInteger = 1;
 extern "C" {
 
 std::int32_t DCS_STDCALL EmuGetInitLength(void) {
-  ++state().init_length_calls;
-  return state().reported_length;
+  State& s = state();
+  std::int32_t answer = s.reported_length;
+  if (!s.init_lengths.empty()) {
+    answer = s.init_lengths[std::min(s.init_lengths_used++, s.init_lengths.size() - 1)];
+  }
+  ++s.init_length_calls;
+  s.last_length_answer = answer;
+  return answer;
 }
 
 std::int32_t DCS_STDCALL EmuGetInitString(char* buffer) {
   const State& s = state();
-  std::size_t room = s.reported_length > 0 ? static_cast<std::size_t>(s.reported_length) : 0;
+  std::int32_t reported = s.init_lengths.empty() ? s.reported_length : s.last_length_answer;
+  std::size_t room = reported > 0 ? static_cast<std::size_t>(reported) : 0;
   std::size_t length = std::min(room, s.init_string.size());
+  if (s.init_written >= 0) {
+    // Fewer characters than reported, and no terminating zero.
+    std::memcpy(buffer, s.init_string.data(),
+                std::min(length, static_cast<std::size_t>(s.init_written)));
+    return 0;
+  }
   std::memcpy(buffer, s.init_string.data(), length);
   buffer[length] = '\0';  // the caller's buffer holds room + 1 bytes
   return 0;
@@ -253,5 +292,15 @@ void dravlink_log_calls(int enabled) { state().log_calls = enabled != 0; }
 int dravlink_call_count(void) { return static_cast<int>(state().calls.size()); }
 void dravlink_clear_calls(void) { state().calls.clear(); }
 const DravlinkCall* dravlink_call(int index) { return &state().calls.at(index); }
+
+void dravlink_set_init_written(std::int32_t count) { state().init_written = count; }
+
+void dravlink_set_init_lengths(const std::int32_t* lengths, int count) {
+  State& s = state();
+  s.init_lengths.assign(lengths, lengths + (count > 0 ? count : 0));
+  s.init_lengths_used = 0;
+}
+
+void dravlink_scramble_handles(int on) { state().scramble_handles = on != 0; }
 
 }  // extern "C"

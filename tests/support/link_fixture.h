@@ -10,7 +10,10 @@
 
 class LinkTest : public StandinTest {
  protected:
-  void TearDown() override { DCSDestroy(record.get()); }
+  void TearDown() override {
+    StandinTest::TearDown();
+    DCSDestroy(record.get());
+  }
 
   void load(const std::string& init_string) {
     set_init_string(init_string);

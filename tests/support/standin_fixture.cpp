@@ -13,6 +13,8 @@ void StandinTest::SetUp() {
   baseline_blocks_ = corva_live_blocks();
 }
 
+void StandinTest::TearDown() { corva_fail_allocation(0, 0); }
+
 std::vector<Box> StandinTest::boxes() {
   std::vector<Box> result;
   for (int i = 0; i < user32_message_count(); ++i) {

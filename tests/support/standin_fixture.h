@@ -23,6 +23,9 @@ void PrintTo(const Box& box, std::ostream* out);
 class StandinTest : public ::testing::Test {
  protected:
   void SetUp() override;
+  // Clears fault injection, so nothing after the test (the next test, or
+  // work at exit that allocates through the driver) meets a failing heap.
+  void TearDown() override;
 
   // Live blocks of the shared heap beyond those live when the test began.
   long driver_blocks() const { return corva_live_blocks() - baseline_blocks_; }
