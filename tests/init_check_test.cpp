@@ -222,8 +222,10 @@ TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
 }
 
 TEST_F(InitCheckTest, AnOutOfMemoryStopIsReported) {
-  // The loader's blocks come from the host's heap: six tables, then a record fails.
-  corva_fail_allocation(9, 1);
+  // The check's blocks and the loader's come from the host's heap: the check's
+  // two copies of the string, its tokens and the loader's copy, six tables,
+  // then a record fails.
+  corva_fail_allocation(13, 1);
   Checked starved(CLEAN);
   corva_fail_allocation(0, 0);
   EXPECT_EQ(starved.check.Stop, STOP_OUT_OF_MEMORY);
