@@ -217,7 +217,17 @@ TEST_F(PlantReportTest, OffOrUnwritableTheRunIsTheSame) {
   EXPECT_EQ(off.blocks_left, 0);
   EXPECT_TRUE(off.boxes.empty());
 
-  for (const char* path : {report_path(), "no-such-directory/report.txt", ""}) {
+  // A file that cannot be opened, no file, and (on Linux) one that opens
+  // and refuses every write.
+  struct Path {
+    const char* path;
+    bool opens;
+  } paths[] = {{report_path(), true},
+               {"no-such-directory/report.txt", false},
+               {"", false},
+               {"/dev/full", std::ifstream("/dev/full").good()}};
+  for (const Path& p : paths) {
+    const char* path = p.path;
     SCOPED_TRACE(path);
     reset_standins();
     std::remove(report_path());
@@ -231,7 +241,7 @@ TEST_F(PlantReportTest, OffOrUnwritableTheRunIsTheSame) {
     EXPECT_EQ(on.blocks_left, 0);
     EXPECT_EQ(report_exists(), path == report_path());
     // Only a report that is written allocates (the counts, the string's copy).
-    if (path != report_path()) {
+    if (!p.opens) {
       EXPECT_EQ(on.allocations[0], off.allocations[0]);
       EXPECT_EQ(on.allocations[1], off.allocations[1]);
     }
@@ -285,6 +295,59 @@ TEST_F(PlantReportTest, ALongRunDoesNotGrowTheReport) {
   ASSERT_NE(short_run.find(counted), std::string::npos);
   short_run.replace(short_run.find(counted), counted.size(), "controller 1: 2000 failed reads");
   EXPECT_EQ(long_run, short_run);
+}
+
+// A refused DCSConfigure names the check that refused it.
+TEST_F(PlantReportTest, ARefusalNamesItsCheck) {
+  struct Case {
+    const char* controller;
+    const char* point;
+    bool without_catalogue;
+    const char* refusal;
+  } cases[] = {
+      {"", "RUN", false, "a controller's text field is empty (DCSCtrlTagFieldError)"},
+      {"VALVE", "", false, "a process variable's text field is empty (DCSPVTagFieldError)"},
+      {"VALVE", "RUN", true, "no catalogue: the case must be reloaded or recreated"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.refusal);
+    reset_standins();
+    turn_report_on();
+    // Without tags at load time there is no catalogue; the emulator offers
+    // them by the time the link is enabled.
+    set_init_string(c.without_catalogue ? "" : kTags);
+    HostRecord record;
+    DCSLoad(record.get());
+    set_init_string(kTags);
+    record.add_controller(c.controller, 1);
+    record.add_point(c.point, 1);
+    std::string before = report_text();
+    EXPECT_EQ(DCSConfigure(record.get()), 0);
+    EXPECT_EQ(report_text(), before + "== DCSConfigure\nresult: 0, refused: " + c.refusal + "\n");
+    DCSDestroy(record.get());
+  }
+}
+
+// Every line of a long report reaches the file, however the driver buffers
+// its writes.
+TEST_F(PlantReportTest, EveryItemOfALongListIsReported) {
+  turn_report_on();
+  set_init_string(kTags);
+  HostRecord record;
+  DCSLoad(record.get());
+  std::string expected = "== DCSConfigure\n";
+  for (int i = 0; i < 150; ++i) {
+    std::string tag = "T" + std::to_string(i);
+    record.add_controller(tag.c_str(), 1);
+    expected += "controller " + std::to_string(i) + " " + tag + " ds 1: unbound: no tag named \"" +
+                tag + "\"\n";
+  }
+  ASSERT_EQ(DCSConfigure(record.get()), 1);
+  DCSDestroy(record.get());
+  std::string report = report_text();
+  std::size_t at = report.find("== DCSConfigure\n");
+  ASSERT_NE(at, std::string::npos);
+  EXPECT_EQ(report.substr(at), expected + "result: 1, the link is enabled\n");
 }
 
 }  // namespace
