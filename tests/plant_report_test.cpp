@@ -153,13 +153,15 @@ TEST_F(PlantReportTest, TheReportSaysWhatWasLoadedBoundAndReadBadly) {
        "== DCSStop\n"
        "controller 1: 1 failed read, the last with status 5\n"},
       {"a string with traps",
-       {"*AI*\r\nLEVEL,x,1,0\n*AO*\nVALVE,x,010,0,100\n*AI*\n LEVEL ,x,1,0,1\n",
-        {{"VALVE", 1, 1}},
+       {"*AI*\r\nLEVEL,x,1,0\n*AO*\nVALVE,x,010,0,100\n*AI*\n LEVEL ,x,1,0,1\n,,\nTAIL,x,1\n",
+        {{"VALVE", 1, 1}, {"A\tB\x01", -5, 1}},
         {{"LEVEL", 1, 1}},
         0},
        "== DCSLoad\n"
-       "initialization string: 62 bytes\n"
-       "reading: read to the end\n"
+       "initialization string: 74 bytes\n"
+       "reading: stopped at line 7: an empty token\n"
+       "warning: line 7: an empty token (two delimiters with only blanks between them) where a "
+       "record would begin ends the reading; the rest of the text, up to line 9, is ignored\n"
        "warning: line 1: the line ends in a carriage return and a line feed (CRLF, 1 line): the "
        "driver keeps the carriage return in the last token of each line, so a header alone on "
        "its line is not recognised\n"
@@ -172,6 +174,7 @@ TEST_F(PlantReportTest, TheReportSaysWhatWasLoadedBoundAndReadBadly) {
        "catalogue: AI 1, AO 1, DI 0, DO 0, DCD 0, CALC 0\n"
        "== DCSConfigure\n"
        "controller 0 VALVE ds 1: unbound: \"VALVE\" exists with other data sets only: 8 (AO)\n"
+       "controller 1 A\\tB\\x01 ds -5: unbound: no tag named \"A\\tB\\x01\"\n"
        "process variable 0 LEVEL ds 1: unbound: no tag named \"LEVEL\"; it stands at line 2, "
        "before the first section header, where tokens are skipped\n"
        "result: 1, the link is enabled\n"
@@ -376,6 +379,23 @@ TEST_F(PlantReportTest, AControllerAddedAfterConfigureIsNotCounted) {
   EXPECT_NE(report.find("controller 0: 1 failed read, the last with status 5\n"),
             std::string::npos);
   EXPECT_EQ(report.find("controller 1:"), std::string::npos);
+}
+
+// Items of a record that DCSLoad never declared have no slots to report.
+TEST_F(PlantReportTest, ARecordWithoutTheDriversFieldsIsSaidSo) {
+  turn_report_on();
+  set_init_string(kTags);
+  HostRecord loaded;
+  DCSLoad(loaded.get());
+  HostRecord bare;
+  bare.add_controller("VALVE", 1);
+  bare.add_point("LEVEL", 1);
+  std::string before = report_text();
+  EXPECT_EQ(DCSConfigure(bare.get()), 1);
+  EXPECT_EQ(report_text(), before +
+                               "== DCSConfigure\ncontroller 0: no driver fields\nprocess variable "
+                               "0: no driver fields\nresult: 1, the link is enabled\n");
+  DCSDestroy(loaded.get());
 }
 
 }  // namespace
