@@ -13,16 +13,6 @@
 
 namespace {
 
-const char* stop_text(const InitCheck& check) {
-  if (check.Length <= EMPTY_INIT_LENGTH) return "not read: too short";
-  switch (check.Stop) {
-    case STOP_OUT_OF_MEMORY:
-      return "stopped early: out of memory";
-    default:
-      return "read to the end";
-  }
-}
-
 const char* stop_code(const InitCheck& check) {
   if (check.Length <= EMPTY_INIT_LENGTH) return "too-short";
   switch (check.Stop) {
@@ -113,15 +103,14 @@ int run_check(int argc, char** argv) {
 
   std::printf("initialization string: %s, %d bytes\n", escaped(init_path).c_str(), check.Length);
   std::printf("catalogue: %s\n", catalogue_summary(check.Catalogue).c_str());
-  if (check.StopToken >= 0) {
-    std::printf("reading: stopped at line %d: an empty token\n",
-                check.Tokens[check.StopToken].Line);
-  } else {
-    std::printf("reading: %s\n", stop_text(check));
-  }
+  char line[1024];
+  MessageText reading = message_text(line, sizeof line);
+  init_reading_text(check, reading);
+  std::printf("reading: %s\n", line);
   result.each_warning([&](const InitWarning& warning) {
-    std::printf("%s: %s\n", init_warning_unusable(warning.Kind) ? "unusable" : "warning",
-                warning_text(check, warning).c_str());
+    MessageText text = message_text(line, sizeof line);
+    init_warning_line(check, warning, text);
+    std::printf("%s\n", line);
   });
   if (result.warnings == 0) {
     std::printf("result: clean\n");

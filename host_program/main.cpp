@@ -62,11 +62,16 @@ int report_bindings(Report& report, const Case& plan, HostRecord& record, const 
                      tag,        ds,
                      active,     bound_table(controller, code),
                      code,       slot_int(fields[SLOT_STRUCT_IDX]),
-                     ""};
+                     "",         ""};
     if (item.table == nullptr) {
       item.reason = reason_for(check, controller, tag, ds);
       ++unbound;
     }
+    char line[1024];
+    MessageText text = message_text(line, sizeof line);
+    item_binding_text({controller, tag.c_str(), ds, active, code, item.index}, check.Catalogue,
+                      &check, text);
+    item.line = line;
     report.binding(item);
   };
   for (std::size_t i = 0; i < plan.controllers.size(); ++i) {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "catalogue/binding.h"
 #include "text_list.h"
 
 namespace {
@@ -125,19 +124,8 @@ void Report::binding(const BindingNote& item) {
     }
     return json_add("bindings", entry);
   }
-  std::string line = std::string(item.controller ? "controller " : "process variable ") + "'" +
-                     item.name + "' " + item.tag + " ds " + std::to_string(item.ds) +
-                     (item.active ? "" : " (inactive)") + ": ";
-  if (item.table != nullptr) {
-    line += "code " + std::to_string(item.code) + ", " + item.table + "[" +
-            std::to_string(item.index) + "]";
-    if (!item.controller && (item.code == BIND_DCD || item.code == BIND_CALC)) {
-      line += ", which process variables do not write";
-    }
-  } else {
-    line += "unbound: " + item.reason;
-  }
-  note(line);
+  note(std::string(item.controller ? "controller '" : "process variable '") + item.name + "' " +
+       item.line);
 }
 
 void Report::rule_warning(const std::string& text) {
@@ -225,25 +213,10 @@ void Report::finish(int status) {
 }
 
 std::string catalogue_summary(const TagCatalogue& catalogue) {
-  return "AI " + std::to_string(catalogue.AI.Count) + ", AO " + std::to_string(catalogue.AO.Count) +
-         ", DI " + std::to_string(catalogue.DI.Count) + ", DO " +
-         std::to_string(catalogue.DO.Count) + ", DCD " + std::to_string(catalogue.DCD.Count) +
-         ", CALC " + std::to_string(catalogue.CALC.Count);
-}
-
-const char* bound_table(bool controller, std::int32_t code) {
-  switch (code) {
-    case BIND_ANALOG:
-      return controller ? "AO" : "AI";
-    case BIND_DISCRETE:
-      return controller ? "DO" : "DI";
-    case BIND_DCD:
-      return "DCD";
-    case BIND_CALC:
-      return "CALC";
-    default:
-      return nullptr;
-  }
+  char buffer[128];
+  MessageText text = message_text(buffer, sizeof buffer);
+  catalogue_summary_text(catalogue, text);
+  return buffer;
 }
 
 std::string warning_text(const InitCheck& check, const InitWarning& warning) {

@@ -13,6 +13,7 @@
 
 #include "case_file.h"
 #include "catalogue/init_check.h"
+#include "catalogue/report_text.h"
 #include "catalogue/tag_catalogue.h"
 
 enum class Format { Table, Csv, Json };
@@ -43,6 +44,7 @@ struct BindingNote {
   std::int32_t code;
   std::int32_t index;
   std::string reason;  // why it is unbound
+  std::string line;    // the binding or the reason, after the item's label, as the driver words it
 };
 
 class Report {
@@ -80,9 +82,6 @@ class Report {
 
 // "AI 4, AO 2, ..." for the six tables.
 std::string catalogue_summary(const TagCatalogue& catalogue);
-
-// Which table a binding code names for a controller or a process variable.
-const char* bound_table(bool controller, std::int32_t code);
 
 // An initialization-string warning as one line of text.
 std::string warning_text(const InitCheck& check, const InitWarning& warning);

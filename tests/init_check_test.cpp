@@ -121,6 +121,22 @@ TEST_F(InitCheckTest, WarnsOfEachTrapAtItsLine) {
   }
 }
 
+// The texts' own formatter: the extremes of its conversions, and a buffer
+// that fills up.
+TEST_F(InitCheckTest, TheFormatterWritesEachConversionAndCutsWhenFull) {
+  char buffer[16];
+  MessageText text = message_text(buffer, sizeof buffer);
+  append_text(text, "%d|%d|%02x|%x", -2147483647 - 1, 0, 10, 0xffu);
+  EXPECT_STREQ(buffer, "-2147483648|0|0");
+  EXPECT_EQ(text.Length, 15u);
+  text = message_text(buffer, sizeof buffer);
+  append_text(text, "%02x%x", 10, 0xffu);
+  EXPECT_STREQ(buffer, "0aff");
+  text = message_text(buffer, sizeof buffer);
+  append_text(text, "%c%s 100%%", 'a', "bc");
+  EXPECT_STREQ(buffer, "abc 100%");
+}
+
 TEST_F(InitCheckTest, MessagesNameTheLineAndTheConsequence) {
   Checked crlf_string(crlf(TITLE + "*AI*\nLT1.PV, level, 1, 0, 4\n"));
   EXPECT_EQ(crlf_string.texts()[2],
@@ -132,6 +148,12 @@ TEST_F(InitCheckTest, MessagesNameTheLineAndTheConsequence) {
             "line 4: the AI record \"A\" (line 3) has too few fields: it takes \"*AO*\" as its "
             "High; the section stays AI, and the tokens after it are read as AI fields and "
             "records");
+
+  // A real read in part is named as it is written, blanks before it aside.
+  Checked partly(TITLE + "*AI*\nB, x, 1, 0,  2.50e1kg\n");
+  EXPECT_EQ(partly.texts()[0],
+            "line 3: the High of the AI record \"B\" is \"2.50e1kg\": only its beginning is a "
+            "number, read as 2.50e1");
 
   Checked duplicates(TITLE + "*AI*\nT, x, 1, 0, 1\n*AO*\nT, x, 1, 0, 1\nt, x, 1, 0, 1\n");
   EXPECT_EQ(duplicates.texts()[0],
@@ -222,8 +244,10 @@ TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
 }
 
 TEST_F(InitCheckTest, AnOutOfMemoryStopIsReported) {
-  // The loader's blocks come from the host's heap: six tables, then a record fails.
-  corva_fail_allocation(9, 1);
+  // The check's blocks and the loader's come from the host's heap: the check's
+  // two copies of the string, its tokens and the loader's copy, six tables,
+  // then a record fails.
+  corva_fail_allocation(13, 1);
   Checked starved(CLEAN);
   corva_fail_allocation(0, 0);
   EXPECT_EQ(starved.check.Stop, STOP_OUT_OF_MEMORY);

@@ -103,31 +103,35 @@ bool find_binding_indexed(const TagIndex& index, const TagCatalogue& catalogue, 
   return false;
 }
 
-std::int32_t configure_bindings(DCSData* data, const TagCatalogue& catalogue) {
+ConfigureResult configure_checked(DCSData* data, const TagCatalogue& catalogue) {
   if (ctrl_text_fields_ok(data) == 0) {
     report_error_key("DCSCtrlTagFieldError");
-    return 0;
+    return CONFIGURE_CTRL_TEXT_EMPTY;
   }
   if (pv_text_fields_ok(data) == 0) {
     report_error_key("DCSPVTagFieldError");
-    return 0;
+    return CONFIGURE_PV_TEXT_EMPTY;
   }
   if (EmuGetInitLength() <= EMPTY_INIT_LENGTH) {
     show_message(kNoTagsText, kConfigCaption);
-    return 0;
+    return CONFIGURE_NO_TAGS;
   }
   if (!catalogue_exists(catalogue)) {
     show_message(kNoCatalogueText, kConfigCaption);
-    return 0;
+    return CONFIGURE_NO_CATALOGUE;
   }
   // Items of a list without the driver's fields have no slots to bind.
   std::int32_t controllers = data->CtrlDefCnt >= DRIVER_FIELDS ? data->CtrlCnt : 0;
   std::int32_t points = data->PVDefCnt >= DRIVER_FIELDS ? data->PVCnt : 0;
-  if (controllers <= 0 && points <= 0) return 1;
+  if (controllers <= 0 && points <= 0) return CONFIGURE_BOUND;
   TagIndex index;
   bool indexed = build_tag_index(index, catalogue);
   bind_items(data->Ctrl, controllers, true, catalogue, indexed ? &index : nullptr);
   bind_items(data->PV, points, false, catalogue, indexed ? &index : nullptr);
   if (indexed) release_tag_index(index);
-  return 1;
+  return CONFIGURE_BOUND;
+}
+
+std::int32_t configure_bindings(DCSData* data, const TagCatalogue& catalogue) {
+  return configure_checked(data, catalogue) == CONFIGURE_BOUND ? 1 : 0;
 }

@@ -32,6 +32,18 @@ bool find_binding_linear(const TagCatalogue& catalogue, bool controller, const c
 bool find_binding_indexed(const TagIndex& index, const TagCatalogue& catalogue, bool controller,
                           const char* tag, std::int32_t ds, Binding& found);
 
+// Which of DCSConfigure's checks refused the link, in the order they run.
+enum ConfigureResult : std::uint8_t {
+  CONFIGURE_BOUND,
+  CONFIGURE_CTRL_TEXT_EMPTY,
+  CONFIGURE_PV_TEXT_EMPTY,
+  CONFIGURE_NO_TAGS,
+  CONFIGURE_NO_CATALOGUE
+};
+
+// configure_bindings, saying which check refused the link.
+ConfigureResult configure_checked(DCSData* data, const TagCatalogue& catalogue);
+
 // DCSConfigure: 1 when the link may be enabled, 0 when it is refused. Binds
 // through an index from the host's heap, released before returning; without
 // its memory, by the entry-by-entry search, with the same result.

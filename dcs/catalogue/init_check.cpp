@@ -1,7 +1,6 @@
 #include "catalogue/init_check.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -30,6 +29,10 @@ constexpr std::size_t SHOWN_TOKEN = 60;
 constexpr std::int32_t SHOWN_DUPLICATES = 4;
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+bool is_hex_digit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 int exact_section(const char* token) {
   for (int section = 0; section < INIT_SECTIONS; ++section) {
@@ -193,8 +196,7 @@ std::uint8_t id_base_warning(const char* token) {
   while (is_blank(*p)) ++p;
   if (*p == '+' || *p == '-') ++p;
   if (p[0] != '0') return NO_WARNING;
-  if ((p[1] == 'x' || p[1] == 'X') && std::strchr("0123456789abcdefABCDEF", p[2]) != nullptr &&
-      p[2] != '\0') {
+  if ((p[1] == 'x' || p[1] == 'X') && is_hex_digit(p[2])) {
     return WARN_HEX;
   }
   while (*p == '0') ++p;
@@ -316,13 +318,32 @@ int compare_names(const char* p, const char* q) {
   }
 }
 
-int compare_keys(const void* a, const void* b) {
-  const auto& x = *static_cast<const EntryKey*>(a);
-  const auto& y = *static_cast<const EntryKey*>(b);
-  if (int names = compare_names(x.Name, y.Name)) return names;
-  if (x.Id != y.Id) return x.Id < y.Id ? -1 : 1;
-  if (x.Section != y.Section) return x.Section < y.Section ? -1 : 1;
-  return x.Entry < y.Entry ? -1 : (x.Entry > y.Entry ? 1 : 0);
+bool key_before(const EntryKey& x, const EntryKey& y) {
+  if (int names = compare_names(x.Name, y.Name)) return names < 0;
+  if (x.Id != y.Id) return x.Id < y.Id;
+  if (x.Section != y.Section) return x.Section < y.Section;
+  return x.Entry < y.Entry;
+}
+
+// Heap sort in place: no allocation, and nothing of the C runtime's.
+void sift_down(EntryKey* keys, std::size_t at, std::size_t n) {
+  for (std::size_t child = 2 * at + 1; child < n; at = child, child = 2 * at + 1) {
+    if (child + 1 < n && key_before(keys[child], keys[child + 1])) ++child;
+    if (!key_before(keys[at], keys[child])) return;
+    EntryKey moved = keys[at];
+    keys[at] = keys[child];
+    keys[child] = moved;
+  }
+}
+
+void sort_keys(EntryKey* keys, std::size_t n) {
+  for (std::size_t at = n / 2; at-- > 0;) sift_down(keys, at, n);
+  for (std::size_t last = n; last-- > 1;) {
+    EntryKey moved = keys[0];
+    keys[0] = keys[last];
+    keys[last] = moved;
+    sift_down(keys, 0, last);
+  }
 }
 
 void duplicate_warnings(const Emitter& out) {
@@ -347,7 +368,7 @@ void duplicate_warnings(const Emitter& out) {
     keys[n++] = {token.Text, parse_id(check.Tokens[i + ID_FIELD].Text), token.Section, token.Entry,
                  i};
   }
-  std::qsort(keys, n, sizeof *keys, compare_keys);
+  sort_keys(keys, n);
   for (std::size_t first = 0, last = 0; first < n; first = last) {
     int for_controllers = 0;
     int for_points = 0;
@@ -405,17 +426,68 @@ MessageText message_text(char* buffer, std::size_t size) {
   return {buffer, size, 0};
 }
 
-void append_text(MessageText& text, const char* format, ...) {
+namespace {
+
+void append_char(MessageText& text, char c) {
   if (text.Length + 1 >= text.Size) return;
+  text.Data[text.Length++] = c;
+  text.Data[text.Length] = '\0';
+}
+
+void append_digits(MessageText& text, unsigned value, unsigned base, int width) {
+  char digits[12];
+  int count = 0;
+  do {
+    digits[count++] = "0123456789abcdef"[value % base];
+    value /= base;
+  } while (value != 0);
+  for (; count < width; --width) append_char(text, '0');
+  while (count > 0) append_char(text, digits[--count]);
+}
+
+}  // namespace
+
+// A formatter of its own, for the few conversions the texts use (%d, %s, %c,
+// %x with a zero-padded width, %%): the same text on every target, and no
+// part of the C runtime's printf in the driver.
+void append_text(MessageText& text, const char* format, ...) {
   std::va_list arguments;
   va_start(arguments, format);
   // The analyzer loses va_start's initialisation through the macro.
-  // NOLINTNEXTLINE(clang-analyzer-valist.Uninitialized)
-  int written = std::vsnprintf(text.Data + text.Length, text.Size - text.Length, format, arguments);
+  // NOLINTBEGIN(clang-analyzer-valist.Uninitialized)
+  for (const char* p = format; *p != '\0'; ++p) {
+    if (*p != '%') {
+      append_char(text, *p);
+      continue;
+    }
+    int width = 0;
+    for (++p; *p >= '0' && *p <= '9'; ++p) width = width * 10 + (*p - '0');
+    switch (*p) {
+      case 'd': {
+        int value = va_arg(arguments, int);
+        if (value < 0) append_char(text, '-');
+        append_digits(text,
+                      value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value),
+                      10, width);
+        break;
+      }
+      case 'x':
+        append_digits(text, va_arg(arguments, unsigned), 16, width);
+        break;
+      case 'c':
+        append_char(text, static_cast<char>(va_arg(arguments, int)));
+        break;
+      case 's':
+        for (const char* s = va_arg(arguments, const char*); *s != '\0'; ++s) append_char(text, *s);
+        break;
+      default:
+        append_char(text, '%');
+        if (*p == '\0') --p;
+        break;
+    }
+  }
+  // NOLINTEND(clang-analyzer-valist.Uninitialized)
   va_end(arguments);
-  if (written < 0) return;
-  text.Length += static_cast<std::size_t>(written);
-  if (text.Length >= text.Size) text.Length = text.Size - 1;
 }
 
 void append_token(MessageText& text, const char* token) {
@@ -451,7 +523,8 @@ int init_record_tokens(int section) { return RECORD_TOKENS[section]; }
 const char* init_field_name(int section, int field, char* buffer, std::size_t size) {
   static const char* const RANGED[] = {"name", "skipped token", "data set", "Low", "High"};
   if (field <= ID_FIELD || section <= 1) return RANGED[field];
-  std::snprintf(buffer, size, "state value %d", field - ID_FIELD - 1);
+  MessageText name = message_text(buffer, size);
+  append_text(name, "state value %d", field - ID_FIELD - 1);
   return buffer;
 }
 
@@ -619,7 +692,13 @@ void token_warning_text(const InitCheck& check, const InitWarning& warning, cons
       } else if (token.Field == ID_FIELD) {
         append_text(text, ": only its beginning is a number, read as %d", parse_id(token.Text));
       } else {
-        append_text(text, ": only its beginning is a number, read as %g", parse_real(token.Text));
+        // The number as it is written at the token's start: what was read.
+        const char* end = nullptr;
+        parse_real(token.Text, &end);
+        const char* start = token.Text;
+        while (is_blank(*start)) ++start;
+        append_text(text, ": only its beginning is a number, read as ");
+        for (; start < end; ++start) append_text(text, "%c", *start);
       }
       break;
     }

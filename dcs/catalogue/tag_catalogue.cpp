@@ -193,11 +193,11 @@ bool append_tags_checked(TagCatalogue& catalogue, char* text) {
 
 void append_tags(TagCatalogue& catalogue, char* text) { append_tags_checked(catalogue, text); }
 
-void load_catalogue(TagCatalogue& catalogue) {
+LoadOutcome load_catalogue(TagCatalogue& catalogue, InitStringSeen seen) {
   std::int32_t length = EmuGetInitLength();
   if (length <= EMPTY_INIT_LENGTH) {
     show_message(LOAD_WARNING_TEXT, LOAD_WARNING_CAPTION);
-    return;
+    return {length, LOAD_TOO_SHORT};
   }
   // The buffer holds the reported length and a terminating zero; a length
   // past any real string is treated as a buffer that cannot be had.
@@ -207,10 +207,11 @@ void load_catalogue(TagCatalogue& catalogue) {
   }
   if (text == nullptr) {
     show_load_out_of_memory();
-    return;
+    return {length, LOAD_OUT_OF_MEMORY};
   }
   EmuGetInitString(text);
   text[length] = '\0';
+  if (seen != nullptr) seen(text, length);
   Capacities capacity = {};
   bool complete = append_untrimmed(catalogue, text, capacity);
   // Trimming may copy a table; without the buffer the heap holds less.
@@ -218,6 +219,7 @@ void load_catalogue(TagCatalogue& catalogue) {
   trim_tables(catalogue, capacity);
   // The tags read so far stay; the user learns that the list is incomplete.
   if (!complete) show_load_out_of_memory();
+  return {length, complete ? LOAD_READ : LOAD_OUT_OF_MEMORY};
 }
 
 void release_catalogue(TagCatalogue& catalogue) {

@@ -89,9 +89,20 @@ extern TagCatalogue tag_catalogue;
 
 bool catalogue_exists(const TagCatalogue& catalogue);
 
+// How a load ended, and the length the emulator reported, for the plant
+// report.
+enum LoadResult : std::uint8_t { LOAD_READ, LOAD_TOO_SHORT, LOAD_OUT_OF_MEMORY };
+struct LoadOutcome {
+  std::int32_t Length;
+  std::uint8_t Result;
+};
+
+// Shown the initialization string before the loader cuts it into tokens.
+typedef void (*InitStringSeen)(const char* text, std::int32_t length);
+
 // The second half of DCSLoad: asks the emulator for its initialization
 // string and appends its tags, or shows the load warning when it holds none.
-void load_catalogue(TagCatalogue& catalogue);
+LoadOutcome load_catalogue(TagCatalogue& catalogue, InitStringSeen seen = nullptr);
 
 // Creates the tables if there are none, then appends the records of `text`,
 // a writable zero-terminated string that the tokenizer cuts in place.

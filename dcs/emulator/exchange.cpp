@@ -1,5 +1,7 @@
 #include "emulator/exchange.h"
 
+#include <cstddef>
+
 #include "catalogue/binding.h"
 #include "emulator/dravlink.h"
 #include "record/fields.h"
@@ -49,20 +51,21 @@ void finish_state_read(DCSCtrl& ctrl, const DcdTag& entry, std::int32_t state,
   ctrl.OutValid = status == 0 ? 1 : 0;
 }
 
-void read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fields) {
+// Returns the status of the library's call, or 0 when no call was made.
+std::int32_t read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fields) {
   if (ctrl.Active == 0) {
     ctrl.OutValid = 0;
-    return;
+    return 0;
   }
   // Without the driver's fields (as after DCSDestroy) nothing says what the
   // controller reads, so no value it holds is this step's.
   if (!has_driver_fields || ctrl.Fields == nullptr) {
     ctrl.OutValid = 0;
-    return;
+    return 0;
   }
   const DCSValue* fields = ctrl.Fields;
   std::int32_t code = slot_int(fields[SLOT_TYPE]);
-  if (code < BIND_ANALOG || code > BIND_CALC) return;
+  if (code < BIND_ANALOG || code > BIND_CALC) return 0;
 
   std::int32_t index = slot_int(fields[SLOT_STRUCT_IDX]);
   std::int32_t ds = slot_int(fields[SLOT_DS]);
@@ -73,7 +76,7 @@ void read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fie
       if (RangedTag* entry = entry_at(catalogue.AO, index)) {
         EmuReadAnalogOut(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
         finish_scaled_read(ctrl, status);
-        return;
+        return status;
       }
     } else if (code == BIND_DISCRETE) {
       if (PlainTag* entry = entry_at(catalogue.DO, index)) {
@@ -81,23 +84,24 @@ void read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fie
         EmuReadDiscreteOut(ds, tag, &entry->Handle, &value, &status);
         if (status == 0) ctrl.OutValue = value;
         ctrl.OutValid = status == 0 ? 1 : 0;
-        return;
+        return status;
       }
     } else if (code == BIND_DCD) {
       if (DcdTag* entry = entry_at(catalogue.DCD, index)) {
         std::int32_t state = 0;
         EmuReadDcdState(ds, tag, &entry->Handle, &state, &status);
         finish_state_read(ctrl, *entry, state, status);
-        return;
+        return status;
       }
     } else if (PlainTag* entry = entry_at(catalogue.CALC, index)) {
       EmuReadCalc(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
       finish_scaled_read(ctrl, status);
-      return;
+      return status;
     }
   }
   // Bound, but to nothing the exchange can reach: no call, no good reading.
   ctrl.OutValid = 0;
+  return 0;
 }
 
 // A discrete input takes Value truncated toward zero, saturated at the 32-bit
@@ -183,6 +187,13 @@ void exchange_list(Item* items, std::int32_t count, bool declared, TagCatalogue&
   }
 }
 
+void count_failed_read(ReadFailures& failures, std::ptrdiff_t controller, std::int32_t status) {
+  if (controller >= failures.Size) return;
+  FailedReads& reads = failures.Controllers[controller];
+  if (reads.Count < INT32_MAX) ++reads.Count;
+  reads.LastStatus = status;
+}
+
 template <typename Entry>
 void clear_handles(TagTable<Entry>& table) {
   for (std::int32_t i = 0; i < table.Count; ++i) table.Entries[i].Handle = 0;
@@ -190,14 +201,17 @@ void clear_handles(TagTable<Entry>& table) {
 
 }  // namespace
 
-void exchange_step(DCSData* data, TagCatalogue& catalogue) {
+void exchange_step(DCSData* data, TagCatalogue& catalogue, ReadFailures* failures) {
   // The tables and the lists are read once: no library call changes them,
   // and local copies spare reading them again after every call.
   TagCatalogue tables = catalogue;
   // Items of a list without the driver's fields have no slots to read.
-  exchange_list(
-      data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, tables, true,
-      [](DCSCtrl& ctrl, TagCatalogue& t, bool declared) { read_controller(ctrl, t, declared); });
+  exchange_list(data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, tables, true,
+                [failures, first = data->Ctrl](DCSCtrl& ctrl, TagCatalogue& t, bool declared) {
+                  std::int32_t status = read_controller(ctrl, t, declared);
+                  if (failures != nullptr && status != 0)
+                    count_failed_read(*failures, &ctrl - first, status);
+                });
   exchange_list(
       data->PV, data->PVCnt, data->PVDefCnt >= DRIVER_FIELDS, tables, false,
       [](DCSPoint& point, TagCatalogue& t, bool declared) { write_point(point, t, declared); });

@@ -5,10 +5,12 @@ traps of an initialization string.
 The sample's CSV (bindings, exchanged values, exit status) must equal the
 reviewed golden file; each bad input must end with its own exit status and a
 message that names the file and, where it has one, the line; `check` must
-find each trap of an initialization string at its line; a run must explain
+find each trap of an initialization string at its line; the driver's plant
+report of the sample with a misspelled tag must equal its golden file and
+word each binding as the desk tool does; a run must explain
 every unbound item, keep its memory whatever its length, and draw, print as
-JSON and judge (--strict) what it did. With --update the golden file is
-rewritten from the sample's run instead.
+JSON and judge (--strict) what it did. With --update the golden files are
+rewritten from the sample's runs instead.
 """
 import argparse
 import csv
@@ -27,6 +29,9 @@ import xml.etree.ElementTree as ElementTree
 HERE = pathlib.Path(__file__).resolve().parent
 EXAMPLES = HERE.parent.parent / "examples"
 GOLDEN = HERE / "tank.golden.csv"
+# The driver's plant report of the sample with one misspelled tag added.
+MISSPELLED = HERE / "tank_misspelled.toml"
+REPORT_GOLDEN = HERE / "tank_misspelled.report"
 TANK_INIT = (EXAMPLES / "tank.init").read_text()
 TANK_CASE = (EXAMPLES / "tank.toml").read_text()
 
@@ -164,6 +169,39 @@ def sample_and_bad_input(t, update):
     for what, old, new, message in BAD_CASES:
         path = t.case("bad", old, new)
         t.expect(what, t(path), 1, stderr=[f"{path}{message}"])
+
+
+def binding_lines(text, label):
+    """Each binding line's text after its item's label, which the desk tool
+    and the driver's report word alike."""
+    import re
+    return [re.sub(label, "", line) for line in text.splitlines()
+            if re.match(label, line)]
+
+
+def plant_report(t, update):
+    report = t.scratch / "plant.report"
+    with_report = t(MISSPELLED, "--csv", env=dict(os.environ, DRAVIK32_REPORT=str(report)))
+    written = report.read_text() if report.exists() else ""
+    if update:
+        REPORT_GOLDEN.write_text(written)
+        print(f"wrote {REPORT_GOLDEN}")
+    elif written != REPORT_GOLDEN.read_text():
+        diff = difflib.unified_diff(REPORT_GOLDEN.read_text().splitlines(), written.splitlines(),
+                                    "golden", "written", lineterm="")
+        t.fail("the plant report differs from the golden file:\n" + "\n".join(diff))
+    desk = binding_lines(with_report.stdout, r"# (controller|process variable) '[^']*' ")
+    plant = binding_lines(written, r"(controller|process variable) \d+ ")
+    if not desk or desk != plant:
+        t.fail(f"the desk tool's binding lines {desk} differ from the report's {plant}")
+    # The report changes nothing: off, or with a file that cannot be written.
+    for what, env in [("off", {k: v for k, v in os.environ.items() if k != "DRAVIK32_REPORT"}),
+                      ("unwritable", dict(os.environ,
+                                          DRAVIK32_REPORT=str(t.scratch / "no" / "report")))]:
+        result = t(MISSPELLED, "--csv", env=env)
+        if (result.returncode, result.stdout, result.stderr) != \
+                (with_report.returncode, with_report.stdout, with_report.stderr):
+            t.fail(f"the run with the report {what} differs from the reported run")
 
 
 def traps(t):
@@ -315,7 +353,8 @@ def main():
     program = pathlib.Path(args.program).resolve()
     with tempfile.TemporaryDirectory() as scratch:
         t = Runner(emulator + [str(program)], pathlib.Path(scratch))
-        parts = [(sample_and_bad_input, (t, args.update)), (traps, (t,)),
+        parts = [(sample_and_bad_input, (t, args.update)), (plant_report, (t, args.update)),
+                 (traps, (t,)),
                  (rules_and_strict, (t,)), (pi_action, (t,)), (output, (t,)),
                  (driver_lookup, (t, program, emulator)), (bounded_memory, (t,)),
                  (json_run, (t,)), (plot, (t,))]

@@ -3,16 +3,21 @@
 
 dravik-host.exe loads the real dravik32.dll beside it, with the stand-in
 corva.dll and DRAVLINK.dll; its CSV (line ends aside: Windows writes CRLF)
-must equal the reviewed golden file of the Linux build.
+must equal the reviewed golden file of the Linux build. With DRAVIK32_REPORT
+set, the real DLL's plant report of the sample with a misspelled tag must
+equal the Linux build's golden report byte for byte.
 """
 import argparse
 import difflib
 import pathlib
 import subprocess
 import sys
+import tempfile
+import os
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
 GOLDEN = ROOT / "tests" / "host_program" / "tank.golden.csv"
+REPORT_GOLDEN = ROOT / "tests" / "host_program" / "tank_misspelled.report"
 
 
 def main():
@@ -36,10 +41,25 @@ def main():
         diff = difflib.unified_diff(golden.splitlines(), produced.splitlines(), "golden",
                                     "produced", lineterm="")
         failures.append("the sample's CSV differs from the golden file:\n" + "\n".join(diff))
+    with tempfile.TemporaryDirectory() as scratch:
+        # wine reads a path from the root as one on the current drive, which
+        # maps the Linux root.
+        report = pathlib.Path(scratch) / "plant.report"
+        reported = subprocess.run(
+            [args.runner, args.program, "tests/host_program/tank_misspelled.toml", "--csv"],
+            cwd=ROOT, capture_output=True, timeout=300,
+            env=dict(os.environ, DRAVIK32_REPORT=str(report)))
+        written = report.read_bytes().decode("utf-8", "replace") if report.exists() else ""
+        if reported.returncode != 0 or written != REPORT_GOLDEN.read_text():
+            diff = difflib.unified_diff(REPORT_GOLDEN.read_text().splitlines(),
+                                        written.splitlines(), "golden", "written", lineterm="")
+            failures.append(f"the plant report (exit {reported.returncode}) differs from "
+                            f"{REPORT_GOLDEN.name}:\n" + "\n".join(diff))
     for failure in failures:
         print("FAIL:", failure)
     if not failures:
-        print(f"{args.program}: the sample's CSV equals {GOLDEN.name}")
+        print(f"{args.program}: the sample's CSV equals {GOLDEN.name}, its report "
+              f"{REPORT_GOLDEN.name}")
     return 1 if failures else 0
 
 

@@ -1,0 +1,64 @@
+#include "catalogue/report_text.h"
+
+#include "catalogue/binding.h"
+#include "catalogue/unbound_reason.h"
+
+void catalogue_summary_text(const TagCatalogue& catalogue, MessageText& text) {
+  int section = 0;
+  for_each_table(catalogue, [&](const auto& table) {
+    append_text(text, section == 0 ? "%s %d" : ", %s %d", init_section_name(section), table.Count);
+    ++section;
+  });
+}
+
+void init_reading_text(const InitCheck& check, MessageText& text) {
+  if (check.Length <= EMPTY_INIT_LENGTH) {
+    append_text(text, "not read: too short");
+  } else if (check.StopToken >= 0) {
+    append_text(text, "stopped at line %d: an empty token", check.Tokens[check.StopToken].Line);
+  } else if (check.Stop == STOP_OUT_OF_MEMORY) {
+    append_text(text, "stopped early: out of memory");
+  } else {
+    append_text(text, "read to the end");
+  }
+}
+
+void init_warning_line(const InitCheck& check, const InitWarning& warning, MessageText& text) {
+  append_text(text, init_warning_unusable(warning.Kind) ? "unusable: " : "warning: ");
+  init_warning_text(check, warning, text);
+}
+
+const char* bound_table(bool controller, std::int32_t code) {
+  switch (code) {
+    case BIND_ANALOG:
+      return controller ? "AO" : "AI";
+    case BIND_DISCRETE:
+      return controller ? "DO" : "DI";
+    case BIND_DCD:
+      return "DCD";
+    case BIND_CALC:
+      return "CALC";
+    default:
+      return nullptr;
+  }
+}
+
+void item_binding_text(const ItemBinding& item, const TagCatalogue& catalogue,
+                       const InitCheck* check, MessageText& text) {
+  append_text(text, "%s ds %d%s: ", item.Tag, item.Ds, item.Active ? "" : " (inactive)");
+  const char* table = bound_table(item.Controller, item.Code);
+  if (table == nullptr) {
+    append_text(text, "unbound: ");
+    unbound_reason(catalogue, check, item.Controller, item.Tag, item.Ds, text);
+    return;
+  }
+  append_text(text, "code %d, %s[%d]", item.Code, table, item.Index);
+  if (!item.Controller && (item.Code == BIND_DCD || item.Code == BIND_CALC)) {
+    append_text(text, ", which process variables do not write");
+  }
+}
+
+void failed_reads_text(std::int32_t count, std::int32_t last_status, MessageText& text) {
+  append_text(text, "%d failed read%s, the last with status %d", count, count == 1 ? "" : "s",
+              last_status);
+}
