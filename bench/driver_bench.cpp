@@ -42,16 +42,15 @@ std::int32_t data_set(std::int64_t i) { return i % 7 == 3 ? 2 : 1; }
 
 // A plant's initialization string with n records in each table.
 std::string plant_string(std::int64_t n) {
-  static const char* const kHeaders[] = {"*AI*", "*AO*", "*DI*", "*DO*", "*DCD*", "*CALC*"};
   std::string text = "Dravik tag list\n";
   for (int t = 0; t < TAG_TABLES; ++t) {
-    text += std::string(kHeaders[t]) + "\n";
+    text += std::string(TAG_KINDS[t].Header) + "\n";
     for (std::int64_t i = 0; i < n; ++i) {
       std::string ds = std::to_string(data_set(i));
       std::string name = tag_name(t, i);
-      if (t < 2) {
+      if (t == KIND_AI || t == KIND_AO) {
         text += name + ",Loop " + std::to_string(i) + " value," + ds + ",0.0,250.0\n";
-      } else if (t == 4) {
+      } else if (t == KIND_DCD) {
         text += name + ",Mode " + std::to_string(i) + "," + ds +
                 ",0,1,2.5,3.5,4.5,5.5,6.5,7.5,8.5,9.5,10.5,11.5,12.5,13.5,14.5,15.5,16.5\n";
       } else {

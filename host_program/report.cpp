@@ -82,9 +82,7 @@ void Report::catalogue(const TagCatalogue* catalogue) {
     document_["catalogue"] = nullptr;
     return;
   }
-  document_["catalogue"] = {{"AI", catalogue->AI.Count},   {"AO", catalogue->AO.Count},
-                            {"DI", catalogue->DI.Count},   {"DO", catalogue->DO.Count},
-                            {"DCD", catalogue->DCD.Count}, {"CALC", catalogue->CALC.Count}};
+  document_["catalogue"] = table_counts(*catalogue);
 }
 
 void Report::init_warning(const InitCheck& check, const InitWarning& warning) {
@@ -131,7 +129,7 @@ void Report::binding(const BindingNote& item) {
   if (item.table != nullptr) {
     line += "code " + std::to_string(item.code) + ", " + item.table + "[" +
             std::to_string(item.index) + "]";
-    if (!item.controller && (item.code == BIND_DCD || item.code == BIND_CALC)) {
+    if (step_kind(item.controller, item.code) == NO_KIND) {
       line += ", which process variables do not write";
     }
   } else {
@@ -224,26 +222,25 @@ void Report::finish(int status) {
   std::fprintf(out_, ",\"exit_status\":%d}\n", status);
 }
 
+nlohmann::ordered_json table_counts(const TagCatalogue& catalogue) {
+  nlohmann::ordered_json counts = nlohmann::ordered_json::object();
+  for_each_kind(catalogue,
+                [&](const auto& table, int kind) { counts[TAG_KINDS[kind].Name] = table.Count; });
+  return counts;
+}
+
 std::string catalogue_summary(const TagCatalogue& catalogue) {
-  return "AI " + std::to_string(catalogue.AI.Count) + ", AO " + std::to_string(catalogue.AO.Count) +
-         ", DI " + std::to_string(catalogue.DI.Count) + ", DO " +
-         std::to_string(catalogue.DO.Count) + ", DCD " + std::to_string(catalogue.DCD.Count) +
-         ", CALC " + std::to_string(catalogue.CALC.Count);
+  std::string summary;
+  for_each_kind(catalogue, [&](const auto& table, int kind) {
+    summary += std::string(summary.empty() ? "" : ", ") + TAG_KINDS[kind].Name + " " +
+               std::to_string(table.Count);
+  });
+  return summary;
 }
 
 const char* bound_table(bool controller, std::int32_t code) {
-  switch (code) {
-    case BIND_ANALOG:
-      return controller ? "AO" : "AI";
-    case BIND_DISCRETE:
-      return controller ? "DO" : "DI";
-    case BIND_DCD:
-      return "DCD";
-    case BIND_CALC:
-      return "CALC";
-    default:
-      return nullptr;
-  }
+  int kind = bound_kind(controller, code);
+  return kind == NO_KIND ? nullptr : TAG_KINDS[kind].Name;
 }
 
 std::string warning_text(const InitCheck& check, const InitWarning& warning) {

@@ -1,6 +1,9 @@
 #include "emulator/exchange.h"
 
-#include "catalogue/binding.h"
+#include <cstddef>
+#include <cstdint>
+
+#include "catalogue/tag_catalogue.h"
 #include "emulator/dravlink.h"
 #include "record/fields.h"
 
@@ -22,6 +25,16 @@ template <typename Entry>
 Entry* entry_at(const TagTable<Entry>& table, std::int32_t index) {
   if (table.Entries == nullptr || index < 0 || index >= table.Count) return nullptr;
   return &table.Entries[index];
+}
+
+// The binding code that leads an item to the table whose step makes `Call`.
+template <StepCall Call>
+constexpr std::int32_t CODE_OF = TAG_KINDS[kind_of_call(Call)].Code;
+
+// The entry of the table whose step makes `Call`.
+template <StepCall Call>
+auto* step_entry(const TagCatalogue& tables, std::int32_t index) {
+  return entry_at(table_of<kind_of_call(Call)>(tables), index);
 }
 
 // Analog and calculated values arrive in percent of the case's unit.
@@ -57,39 +70,43 @@ void read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fie
   if (!has_driver_fields || ctrl.Fields == nullptr) return;
   const DCSValue* fields = ctrl.Fields;
   std::int32_t code = slot_int(fields[SLOT_TYPE]);
-  if (code < BIND_ANALOG || code > BIND_CALC) return;
-
   std::int32_t index = slot_int(fields[SLOT_STRUCT_IDX]);
   std::int32_t ds = slot_int(fields[SLOT_DS]);
   char* tag = slot_text(fields[SLOT_TAG]);
   std::int32_t status = kStatusUnwritten;
-  if (tag != nullptr) {
-    if (code == BIND_ANALOG) {
-      if (RangedTag* entry = entry_at(catalogue.AO, index)) {
-        EmuReadAnalogOut(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
-        finish_scaled_read(ctrl, status);
-        return;
-      }
-    } else if (code == BIND_DISCRETE) {
-      if (PlainTag* entry = entry_at(catalogue.DO, index)) {
-        std::int32_t value = 0;
-        EmuReadDiscreteOut(ds, tag, &entry->Handle, &value, &status);
-        if (status == 0) ctrl.OutValue = value;
-        ctrl.OutValid = status == 0 ? 1 : 0;
-        return;
-      }
-    } else if (code == BIND_DCD) {
-      if (DcdTag* entry = entry_at(catalogue.DCD, index)) {
-        std::int32_t state = 0;
-        EmuReadDcdState(ds, tag, &entry->Handle, &state, &status);
-        finish_state_read(ctrl, *entry, state, status);
-        return;
-      }
-    } else if (PlainTag* entry = entry_at(catalogue.CALC, index)) {
+  if (code == CODE_OF<CALL_READ_ANALOG_OUT>) {
+    RangedTag* entry = step_entry<CALL_READ_ANALOG_OUT>(catalogue, index);
+    if (tag != nullptr && entry != nullptr) {
+      EmuReadAnalogOut(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
+      finish_scaled_read(ctrl, status);
+      return;
+    }
+  } else if (code == CODE_OF<CALL_READ_DISCRETE_OUT>) {
+    PlainTag* entry = step_entry<CALL_READ_DISCRETE_OUT>(catalogue, index);
+    if (tag != nullptr && entry != nullptr) {
+      std::int32_t value = 0;
+      EmuReadDiscreteOut(ds, tag, &entry->Handle, &value, &status);
+      if (status == 0) ctrl.OutValue = value;
+      ctrl.OutValid = status == 0 ? 1 : 0;
+      return;
+    }
+  } else if (code == CODE_OF<CALL_READ_DCD_STATE>) {
+    DcdTag* entry = step_entry<CALL_READ_DCD_STATE>(catalogue, index);
+    if (tag != nullptr && entry != nullptr) {
+      std::int32_t state = 0;
+      EmuReadDcdState(ds, tag, &entry->Handle, &state, &status);
+      finish_state_read(ctrl, *entry, state, status);
+      return;
+    }
+  } else if (code == CODE_OF<CALL_READ_CALC>) {
+    PlainTag* entry = step_entry<CALL_READ_CALC>(catalogue, index);
+    if (tag != nullptr && entry != nullptr) {
       EmuReadCalc(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
       finish_scaled_read(ctrl, status);
       return;
     }
+  } else {
+    return;  // unbound: nothing changes
   }
   // Bound, but to nothing the exchange can reach: no call, no good reading.
   ctrl.OutValid = 0;
@@ -119,11 +136,11 @@ void write_point(DCSPoint& point, TagCatalogue& catalogue, bool has_driver_field
   if (tag == nullptr) return;
   // Nothing comes back for a process variable: its status is not examined.
   std::int32_t status = kStatusUnwritten;
-  if (code == BIND_ANALOG) {
-    RangedTag* entry = entry_at(catalogue.AI, index);
+  if (code == CODE_OF<CALL_WRITE_ANALOG_IN>) {
+    RangedTag* entry = step_entry<CALL_WRITE_ANALOG_IN>(catalogue, index);
     if (entry != nullptr) EmuWriteAnalogIn(ds, tag, &entry->Handle, value_address(point), &status);
-  } else if (code == BIND_DISCRETE) {
-    PlainTag* entry = entry_at(catalogue.DI, index);
+  } else if (code == CODE_OF<CALL_WRITE_DISCRETE_IN>) {
+    PlainTag* entry = step_entry<CALL_WRITE_DISCRETE_IN>(catalogue, index);
     std::int32_t value = 0;
     if (entry != nullptr && discrete_input(point.Value, value)) {
       EmuWriteDiscreteIn(ds, tag, &entry->Handle, &value, &status);
@@ -142,23 +159,66 @@ constexpr std::int32_t kFieldsAhead = 32;
 constexpr std::int32_t kEntryAhead = 16;
 constexpr std::int32_t kLongList = 2048;
 
+// Each table's block, entry size and count, by kind: where asking ahead
+// finds an entry without visiting the tables.
+struct TableSpan {
+  const char* entries;
+  std::int32_t count;
+  std::uint32_t entry_size;
+};
+
+struct TableSpans {
+  TableSpan of_kind[TAG_TABLES];
+};
+
+// step_kind of the codes 0 to MAX_STEP_CODE, by kind of item, worked out
+// once: asking ahead must cost less than the step it speeds up.
+constexpr std::int32_t MAX_STEP_CODE = 7;
+static_assert([] {
+  for (const TagKind& row : TAG_KINDS) {
+    if (row.Code < 0 || row.Code > MAX_STEP_CODE) return false;
+  }
+  return true;
+}());
+
+struct StepKinds {
+  std::int8_t of_code[2][MAX_STEP_CODE + 1];  // [controller][code]
+};
+
+constexpr StepKinds STEP_KINDS = [] {
+  StepKinds kinds = {};
+  for (int controller = 0; controller < 2; ++controller) {
+    for (std::int32_t code = 0; code <= MAX_STEP_CODE; ++code) {
+      kinds.of_code[controller][code] = static_cast<std::int8_t>(step_kind(controller != 0, code));
+    }
+  }
+  return kinds;
+}();
+
+int step_kind_of(bool controller, std::int32_t code) {
+  return code >= 0 && code <= MAX_STEP_CODE ? STEP_KINDS.of_code[controller ? 1 : 0][code]
+                                            : NO_KIND;
+}
+
+TableSpans spans_of(const TagCatalogue& tables) {
+  TableSpans spans = {};
+  for_each_kind(tables, [&spans](const auto& table, int kind) {
+    spans.of_kind[kind] = {reinterpret_cast<const char*>(table.Entries), table.Count,
+                           static_cast<std::uint32_t>(sizeof *table.Entries)};
+  });
+  return spans;
+}
+
 // The entry an item's slots name, for asking ahead only: the exchange itself
 // decides again with the same rules.
-const void* entry_named(const DCSValue* fields, const TagCatalogue& tables, bool controller) {
+const void* entry_named(const DCSValue* fields, const TableSpans& spans, bool controller) {
   if (fields == nullptr) return nullptr;
+  int kind = step_kind_of(controller, slot_int(fields[SLOT_TYPE]));
+  if (kind == NO_KIND) return nullptr;
+  const TableSpan& span = spans.of_kind[kind];
   std::int32_t index = slot_int(fields[SLOT_STRUCT_IDX]);
-  switch (slot_int(fields[SLOT_TYPE])) {
-    case BIND_ANALOG:
-      return entry_at(controller ? tables.AO : tables.AI, index);
-    case BIND_DISCRETE:
-      return entry_at(controller ? tables.DO : tables.DI, index);
-    case BIND_DCD:
-      return controller ? entry_at(tables.DCD, index) : nullptr;
-    case BIND_CALC:
-      return controller ? entry_at(tables.CALC, index) : nullptr;
-    default:
-      return nullptr;
-  }
+  if (span.entries == nullptr || index < 0 || index >= span.count) return nullptr;
+  return span.entries + static_cast<std::size_t>(index) * span.entry_size;
 }
 
 // Calls exchange(item, tables, declared) for each item of a list in index order,
@@ -167,11 +227,12 @@ template <typename Item, typename Exchange>
 void exchange_list(Item* items, std::int32_t count, bool declared, TagCatalogue& tables,
                    bool controller, Exchange exchange) {
   bool ask_ahead = declared && count >= kLongList;
+  TableSpans spans = spans_of(tables);
   for (std::int32_t i = 0; i < count; ++i) {
     if (ask_ahead) {
       if (i + kFieldsAhead < count) __builtin_prefetch(items[i + kFieldsAhead].Fields);
       if (i + kEntryAhead < count) {
-        __builtin_prefetch(entry_named(items[i + kEntryAhead].Fields, tables, controller));
+        __builtin_prefetch(entry_named(items[i + kEntryAhead].Fields, spans, controller));
       }
     }
     exchange(items[i], tables, declared);
