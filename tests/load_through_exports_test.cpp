@@ -100,7 +100,7 @@ T read_at(const DCSData* data, std::size_t offset) {
 // The declaration lands at the host's offsets: counts, definition arrays of
 // 24-byte entries with the label at +4, the real and the default arrays.
 TEST_F(LoadThroughExportsTest, LoadWritesTheRecordAtTheHostsOffsets) {
-  if (!kHostPointerWidth) GTEST_SKIP() << "the host's offsets hold for 4-byte pointers";
+  if (!HOST_POINTER_WIDTH) GTEST_SKIP() << "the host's offsets hold for 4-byte pointers";
   load("");
   const DCSData* data = record.get();
   const char* ctrl_labels[] = {"TAG", "DS", "CtrlType", "StructIdx"};

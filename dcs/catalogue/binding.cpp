@@ -7,12 +7,12 @@
 
 namespace {
 
-constexpr char kConfigCaption[] = "DCSConfigError";
-constexpr char kNoTagsText[] =
+constexpr char CONFIG_CAPTION[] = "DCSConfigError";
+constexpr char NO_TAGS_TEXT[] =
     "Cannot Enable DCS Link\n\nStart the Dravik Non Control Tags Application.\n"
     "Close (Save) existing ORVENT case.\nReload stored case or recreate new case.\n Enable the "
     "link";
-constexpr char kNoCatalogueText[] =
+constexpr char NO_CATALOGUE_TEXT[] =
     "Cannot Enable DCS Link until the ORVENT case is reloaded or recreated";
 
 // Each kind of item searches only the tables that TAG_KINDS gives it, in
@@ -101,11 +101,11 @@ std::int32_t configure_bindings(DCSData* data, const TagCatalogue& catalogue) {
     return 0;
   }
   if (EmuGetInitLength() <= EMPTY_INIT_LENGTH) {
-    show_message(kNoTagsText, kConfigCaption);
+    show_message(NO_TAGS_TEXT, CONFIG_CAPTION);
     return 0;
   }
   if (!catalogue_exists(catalogue)) {
-    show_message(kNoCatalogueText, kConfigCaption);
+    show_message(NO_CATALOGUE_TEXT, CONFIG_CAPTION);
     return 0;
   }
   // Items of a list without the driver's fields have no slots to bind.

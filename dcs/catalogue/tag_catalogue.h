@@ -43,7 +43,7 @@ struct TagTable {
 
 // A table's count is a signed 16-bit number. Further records of a full table
 // are read and dropped.
-inline constexpr std::int16_t MAXTAGS = 32767;
+inline constexpr std::int16_t MAXTAGS = INT16_MAX;
 
 // An initialization string of this length or less holds no tags: it is at
 // most the six headers, each on its own line.

@@ -1,5 +1,6 @@
 #include "emulator/exchange.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
@@ -11,13 +12,13 @@ namespace {
 
 // A status the library never gives for success: a call that leaves the
 // status unwritten does not count as a good reading.
-constexpr std::int32_t kStatusUnwritten = -1;
+constexpr std::int32_t STATUS_UNWRITTEN = -1;
 
-constexpr double kPercent = 0.01;
+constexpr double PERCENT = 0.01;
 
-constexpr std::int32_t kFirstState = 1;   // reads as 0.0
-constexpr std::int32_t kSecondState = 2;  // reads as 1.0
-constexpr std::int32_t kLastState = 16;   // states 3 to 16 read StateValue[state - 1]
+constexpr std::int32_t FIRST_STATE = 1;   // reads as 0.0
+constexpr std::int32_t SECOND_STATE = 2;  // reads as 1.0
+constexpr std::int32_t LAST_STATE = 16;   // states 3 to 16 read StateValue[state - 1]
 
 // The entry an item's index names, or null when the index lies outside the
 // table (or no table exists): then no call is made for the item.
@@ -43,7 +44,7 @@ void finish_scaled_read(DCSCtrl& ctrl, std::int32_t status) {
     ctrl.OutValid = 0;
     return;
   }
-  ctrl.OutValue = ctrl.OutValue * kPercent;
+  ctrl.OutValue = ctrl.OutValue * PERCENT;
   ctrl.OutValid = 1;
 }
 
@@ -51,10 +52,10 @@ void finish_scaled_read(DCSCtrl& ctrl, std::int32_t status) {
 // take the entry's value for that state. Other states change nothing.
 void finish_state_read(DCSCtrl& ctrl, const DcdTag& entry, std::int32_t state,
                        std::int32_t status) {
-  if (state < kFirstState || state > kLastState) return;
-  if (state == kFirstState) {
+  if (state < FIRST_STATE || state > LAST_STATE) return;
+  if (state == FIRST_STATE) {
     ctrl.OutValue = 0.0;
-  } else if (state == kSecondState) {
+  } else if (state == SECOND_STATE) {
     ctrl.OutValue = 1.0;
   } else {
     ctrl.OutValue = entry.StateValue[state - 1];
@@ -73,7 +74,7 @@ void read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fie
   std::int32_t index = slot_int(fields[SLOT_STRUCT_IDX]);
   std::int32_t ds = slot_int(fields[SLOT_DS]);
   char* tag = slot_text(fields[SLOT_TAG]);
-  std::int32_t status = kStatusUnwritten;
+  std::int32_t status = STATUS_UNWRITTEN;
   if (code == CODE_OF<CALL_READ_ANALOG_OUT>) {
     RangedTag* entry = step_entry<CALL_READ_ANALOG_OUT>(catalogue, index);
     if (tag != nullptr && entry != nullptr) {
@@ -115,11 +116,11 @@ void read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fie
 // A discrete input takes Value truncated toward zero, saturated at the 32-bit
 // limits; a value that is not a number is not sent.
 bool discrete_input(double value, std::int32_t& sent) {
-  if (value != value) return false;
-  if (value >= 2147483648.0) {
-    sent = 2147483647;
-  } else if (value <= -2147483649.0) {
-    sent = -2147483647 - 1;
+  if (std::isnan(value)) return false;
+  if (value >= static_cast<double>(INT32_MAX) + 1.0) {
+    sent = INT32_MAX;
+  } else if (value <= static_cast<double>(INT32_MIN) - 1.0) {
+    sent = INT32_MIN;
   } else {
     sent = static_cast<std::int32_t>(value);
   }
@@ -135,7 +136,7 @@ void write_point(DCSPoint& point, TagCatalogue& catalogue, bool has_driver_field
   char* tag = slot_text(fields[SLOT_TAG]);
   if (tag == nullptr) return;
   // Nothing comes back for a process variable: its status is not examined.
-  std::int32_t status = kStatusUnwritten;
+  std::int32_t status = STATUS_UNWRITTEN;
   if (code == CODE_OF<CALL_WRITE_ANALOG_IN>) {
     RangedTag* entry = step_entry<CALL_WRITE_ANALOG_IN>(catalogue, index);
     if (entry != nullptr) EmuWriteAnalogIn(ds, tag, &entry->Handle, value_address(point), &status);
@@ -155,9 +156,9 @@ void write_point(DCSPoint& point, TagCatalogue& catalogue, bool has_driver_field
 // library calls in between run, instead of stalling the step at each item.
 // A short list stays in the cache from step to step and is not worth the
 // asking.
-constexpr std::int32_t kFieldsAhead = 32;
-constexpr std::int32_t kEntryAhead = 16;
-constexpr std::int32_t kLongList = 2048;
+constexpr std::int32_t FIELDS_AHEAD = 32;
+constexpr std::int32_t ENTRY_AHEAD = 16;
+constexpr std::int32_t LONG_LIST = 2048;
 
 // Each table's block, entry size and count, by kind: where asking ahead
 // finds an entry without visiting the tables.
@@ -226,13 +227,13 @@ const void* entry_named(const DCSValue* fields, const TableSpans& spans, bool co
 template <typename Item, typename Exchange>
 void exchange_list(Item* items, std::int32_t count, bool declared, TagCatalogue& tables,
                    bool controller, Exchange exchange) {
-  bool ask_ahead = declared && count >= kLongList;
+  bool ask_ahead = declared && count >= LONG_LIST;
   TableSpans spans = spans_of(tables);
   for (std::int32_t i = 0; i < count; ++i) {
     if (ask_ahead) {
-      if (i + kFieldsAhead < count) __builtin_prefetch(items[i + kFieldsAhead].Fields);
-      if (i + kEntryAhead < count) {
-        __builtin_prefetch(entry_named(items[i + kEntryAhead].Fields, spans, controller));
+      if (i + FIELDS_AHEAD < count) __builtin_prefetch(items[i + FIELDS_AHEAD].Fields);
+      if (i + ENTRY_AHEAD < count) {
+        __builtin_prefetch(entry_named(items[i + ENTRY_AHEAD].Fields, spans, controller));
       }
     }
     exchange(items[i], tables, declared);

@@ -11,11 +11,11 @@ namespace {
 // Moniker series: definition k of a list is carried by ":ExtraData.<base + k>",
 // with the suffix ".[]" on the three item lists. Each series is a constant
 // table of exactly the list's limit of entries, built at compile time.
-constexpr std::size_t kMonikerBytes = 20;  // ":ExtraData.3099.[]" and its NUL
+constexpr std::size_t MONIKER_BYTES = 20;  // ":ExtraData.3099.[]" and its NUL
 
 template <std::int32_t Count>
 struct MonikerSeries {
-  char text[Count][kMonikerBytes] = {};
+  char text[Count][MONIKER_BYTES] = {};
 
   constexpr MonikerSeries(std::int32_t base, bool item_list) {
     for (std::int32_t k = 0; k < Count; ++k) {
@@ -37,10 +37,10 @@ struct MonikerSeries {
   }
 };
 
-constexpr MonikerSeries<MAXGENFIELDS> kGenMonikers(310, false);
-constexpr MonikerSeries<MAXCTRLFIELDS> kCtrlMonikers(340, true);
-constexpr MonikerSeries<MAXPVFIELDS> kPVMonikers(375, true);
-constexpr MonikerSeries<MAXPVIMPORTFIELDS> kPVImportMonikers(3075, true);
+constexpr MonikerSeries<MAXGENFIELDS> GEN_MONIKERS(310, false);
+constexpr MonikerSeries<MAXCTRLFIELDS> CTRL_MONIKERS(340, true);
+constexpr MonikerSeries<MAXPVFIELDS> PV_MONIKERS(375, true);
+constexpr MonikerSeries<MAXPVIMPORTFIELDS> PV_IMPORT_MONIKERS(3075, true);
 
 void reset_ctrl_companions(DCSData* data) {
   data->CtrlReal1 = 1.0;
@@ -58,40 +58,40 @@ struct ListShape {
   std::size_t def_count_at;
   std::size_t defs_at;
   std::size_t values_at;
-  const char (*monikers)[kMonikerBytes];
+  const char (*monikers)[MONIKER_BYTES];
   ListTraits traits;
 };
 
 // In the order of FieldList.
-constexpr ListShape kShapes[] = {
+constexpr ListShape SHAPES[] = {
     {offsetof(DCSData, GenDefCnt),
      offsetof(DCSData, GenDef),
      offsetof(DCSData, GenData),
-     kGenMonikers.text,
+     GEN_MONIKERS.text,
      {MAXGENFIELDS, "0 <= GenDefCnt <= MAXGENFIELDS", "Could not allocate DCSDataDef(Gen)",
       "Memory Allocation Error: GenData", nullptr}},
     {offsetof(DCSData, CtrlDefCnt),
      offsetof(DCSData, CtrlDef),
      offsetof(DCSData, CtrlDataDefault),
-     kCtrlMonikers.text,
+     CTRL_MONIKERS.text,
      {MAXCTRLFIELDS, "0 <= CtrlDefCnt <= MAXCTRLFIELDS", "Could not allocate DCSDataDef(Ctrl)",
       "Memory Allocation Error: CtrlDataDefault", reset_ctrl_companions}},
     {offsetof(DCSData, PVDefCnt),
      offsetof(DCSData, PVDef),
      offsetof(DCSData, PVDataDefault),
-     kPVMonikers.text,
+     PV_MONIKERS.text,
      {MAXPVFIELDS, "0 <= PVDefCnt <= MAXPVFIELDS", "Could not allocate DCSDataDef(PV)",
       "Memory Allocation Error: PVDataDefault", reset_pv_companions}},
     {offsetof(DCSData, PVImportDefCnt),
      offsetof(DCSData, PVImportDef),
      offsetof(DCSData, PVImportDataDefault),
-     kPVImportMonikers.text,
+     PV_IMPORT_MONIKERS.text,
      {MAXPVIMPORTFIELDS, "0 <= PVImportDefCnt <= MAXPVIMPORTFIELDS",
       "Could not allocate DCSDataDef(PVImport)", "Memory Allocation Error: PVImportDataDefault",
       reset_pvimport_companions}},
 };
 
-const ListShape& shape(FieldList list) { return kShapes[static_cast<std::size_t>(list)]; }
+const ListShape& shape(FieldList list) { return SHAPES[static_cast<std::size_t>(list)]; }
 
 // A member of the packed record, copied byte by byte. T is often a pointer:
 // its own bytes are what is copied.

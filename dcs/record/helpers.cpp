@@ -9,22 +9,22 @@ namespace {
 
 using L = FieldList;
 
-constexpr char kApiCaption[] = "OVDCSAPI";
-constexpr char kApiErrorCaption[] = "OVDCSAPI Error";
+constexpr char API_CAPTION[] = "OVDCSAPI";
+constexpr char API_ERROR_CAPTION[] = "OVDCSAPI Error";
 
 // Definition allocation for any list: the record is left as it was when the
 // count is out of range; the count is set even when the array is not obtained.
 std::int32_t alloc_defs(DCSData* data, L list, std::int32_t count) {
   const ListTraits& traits = list_traits(list);
   if (count < 0 || count > traits.limit) {
-    show_message(traits.range_message, kApiCaption);
+    show_message(traits.range_message, API_CAPTION);
     return 0;
   }
   set_list_def_count(data, list, count);
   DCSDataDef* defs = new_defs(list, count);
   set_list_defs(data, list, defs);
   if (defs == nullptr) {
-    show_message(traits.defs_message, kApiCaption);
+    show_message(traits.defs_message, API_CAPTION);
     return 0;
   }
   return 1;
@@ -35,7 +35,7 @@ std::int32_t alloc_values(DCSData* data, L list, std::int32_t count) {
   DCSValue* values = new_slots(count);
   set_list_values(data, list, values);
   if (values == nullptr) {
-    show_message(traits.values_message, kApiErrorCaption);
+    show_message(traits.values_message, API_ERROR_CAPTION);
     return 0;
   }
   if (traits.reset_companions != nullptr) traits.reset_companions(data);
