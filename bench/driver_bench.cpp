@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <random>
@@ -13,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/numbers.h"
 #include "catalogue/tag_catalogue.h"
 #include "corva/corva_control.h"
 #include "dravlink/dravlink_control.h"
@@ -328,6 +330,35 @@ void BM_BareCallsPacked(benchmark::State& state) { bare_calls(state, false); }
 void record_sizes(benchmark::internal::Benchmark* b) {
   for (std::int64_t n : kRecords) b->Arg(n);
 }
+// ---- Reals ---------------------------------------------------------------
+
+// The real tokens of a plant's string: limits, state values, exponents and a
+// long digit run, each as the loader hands it over.
+const char* const REAL_TOKENS[] = {
+    "0.0",    "250.0",  "-50",   "4.5E2", "16.5",
+    "1.5e3",  "0.001",  "100",   "-0.5",  "12345.678",
+    "2.5d-3", "  7.25", "1e308", "abc",   "3.14159265358979323846264"};
+
+// One pass over the tokens per iteration; reported per token.
+template <typename Read>
+void read_reals(benchmark::State& state, Read read) {
+  double sum = 0.0;
+  for (auto _ : state) {
+    for (const char* token : REAL_TOKENS) sum += read(token);
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(std::size(REAL_TOKENS)));
+}
+
+void BM_ParseReal(benchmark::State& state) {
+  read_reals(state, [](const char* token) { return parse_real(token); });
+}
+
+// The C library's reading in the "C" locale, the reference.
+void BM_Strtod(benchmark::State& state) {
+  read_reals(state, [](const char* token) { return std::strtod(token, nullptr); });
+}
+
 void binding_sizes(benchmark::internal::Benchmark* b) {
   for (std::int64_t n : kRecords) {
     for (std::int64_t k : kItems) b->Args({n, k});
@@ -349,6 +380,8 @@ void step_sizes(benchmark::internal::Benchmark* b) {
   b->Repetitions(12)->MinTime(0.05)->Unit(benchmark::kMicrosecond);
 }
 
+BENCHMARK(BM_ParseReal)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_Strtod)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_Simulate)->Apply(step_sizes);
 BENCHMARK(BM_BareCalls)->Apply(step_sizes);
 BENCHMARK(BM_BareCallsPacked)->Apply(step_sizes);
