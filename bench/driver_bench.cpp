@@ -295,23 +295,23 @@ void bare_calls(benchmark::State& state, bool from_record) {
       char* tag = call.tag;
       if (from_record) {
         const DCSValue* fields = call.ctrl != nullptr ? call.ctrl->Fields : call.pv->Fields;
-        ds = slot_int(fields[1]);
-        tag = slot_text(fields[0]);
+        ds = slot_int(fields[SLOT_DS]);
+        tag = slot_text(fields[SLOT_TAG]);
       }
       switch (call.ordinal) {
-        case 5:
+        case ORDINAL_WRITE_ANALOG_IN:
           EmuWriteAnalogIn(ds, tag, call.handle, call.real, &status);
           break;
-        case 6:
+        case ORDINAL_READ_ANALOG_OUT:
           EmuReadAnalogOut(ds, tag, call.handle, call.real, &status);
           break;
-        case 8:
+        case ORDINAL_WRITE_DISCRETE_IN:
           EmuWriteDiscreteIn(ds, tag, call.handle, &integer, &status);
           break;
-        case 9:
+        case ORDINAL_READ_DISCRETE_OUT:
           EmuReadDiscreteOut(ds, tag, call.handle, &integer, &status);
           break;
-        case 10:
+        case ORDINAL_READ_DCD_STATE:
           EmuReadDcdState(ds, tag, call.handle, &integer, &status);
           break;
         default:
