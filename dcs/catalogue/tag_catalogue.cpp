@@ -67,7 +67,8 @@ void read_extra_fields(DcdTag& entry, char** cursor) {
   for (double& value : entry.StateValue) value = parse_real(next_token(cursor));
 }
 
-char* copy_text(const char* text) {
+// The entry's own copy of a tag's name, from the module's heap.
+char* copy_name(const char* text) {
   std::size_t size = std::strlen(text) + 1;
   auto* copy = static_cast<char*>(std::malloc(size));
   if (copy != nullptr) std::memcpy(copy, text, size);
@@ -136,7 +137,7 @@ bool append_record(TagTable<Entry>& table, std::int32_t& capacity, const char* n
   if (table.Count == MAXTAGS) return true;
 
   if (!make_room(table, capacity)) return false;
-  entry.Name = copy_text(name);
+  entry.Name = copy_name(name);
   if (entry.Name == nullptr) return false;
   table.Entries[table.Count] = entry;
   ++table.Count;

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "host/user_messages.h"
-#include "record/field_lists.h"
+#include "record/record_blocks.h"
 
 namespace {
 
