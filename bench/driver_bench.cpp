@@ -21,6 +21,7 @@
 #include "driver/entry_points.h"
 #include "emulator/dravlink.h"
 #include "host_record.h"
+#include "record/fields.h"
 
 namespace {
 
