@@ -28,6 +28,35 @@ Entry* entry_at(const TagTable<Entry>& table, std::int32_t index) {
   return &table.Entries[index];
 }
 
+// step_kind of the codes 0 to MAX_STEP_CODE, by kind of item, worked out at
+// compile time: a step looks it up for every item.
+constexpr std::int32_t MAX_STEP_CODE = 7;
+static_assert([] {
+  for (const TagKind& row : TAG_KINDS) {
+    if (row.Code < 0 || row.Code > MAX_STEP_CODE) return false;
+  }
+  return true;
+}());
+
+struct StepKinds {
+  std::int8_t of_code[2][MAX_STEP_CODE + 1];  // [controller][code]
+};
+
+constexpr StepKinds STEP_KINDS = [] {
+  StepKinds kinds = {};
+  for (int controller = 0; controller < 2; ++controller) {
+    for (std::int32_t code = 0; code <= MAX_STEP_CODE; ++code) {
+      kinds.of_code[controller][code] = static_cast<std::int8_t>(step_kind(controller != 0, code));
+    }
+  }
+  return kinds;
+}();
+
+int step_kind_of(bool controller, std::int32_t code) {
+  return code >= 0 && code <= MAX_STEP_CODE ? STEP_KINDS.of_code[controller ? 1 : 0][code]
+                                            : NO_KIND;
+}
+
 // The binding code that leads an item to the table whose step makes `Call`.
 template <StepCall Call>
 constexpr std::int32_t CODE_OF = TAG_KINDS[kind_of_call(Call)].Code;
@@ -71,43 +100,41 @@ void read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fie
   if (!has_driver_fields || ctrl.Fields == nullptr) return;
   const DCSValue* fields = ctrl.Fields;
   std::int32_t code = slot_int(fields[SLOT_TYPE]);
+  if (step_kind_of(true, code) == NO_KIND) return;  // unbound: nothing changes
+
   std::int32_t index = slot_int(fields[SLOT_STRUCT_IDX]);
   std::int32_t ds = slot_int(fields[SLOT_DS]);
   char* tag = slot_text(fields[SLOT_TAG]);
   std::int32_t status = STATUS_UNWRITTEN;
-  if (code == CODE_OF<CALL_READ_ANALOG_OUT>) {
-    RangedTag* entry = step_entry<CALL_READ_ANALOG_OUT>(catalogue, index);
-    if (tag != nullptr && entry != nullptr) {
-      EmuReadAnalogOut(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
-      finish_scaled_read(ctrl, status);
-      return;
+  if (tag != nullptr) {
+    if (code == CODE_OF<CALL_READ_ANALOG_OUT>) {
+      if (RangedTag* entry = step_entry<CALL_READ_ANALOG_OUT>(catalogue, index)) {
+        EmuReadAnalogOut(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
+        finish_scaled_read(ctrl, status);
+        return;
+      }
+    } else if (code == CODE_OF<CALL_READ_DISCRETE_OUT>) {
+      if (PlainTag* entry = step_entry<CALL_READ_DISCRETE_OUT>(catalogue, index)) {
+        std::int32_t value = 0;
+        EmuReadDiscreteOut(ds, tag, &entry->Handle, &value, &status);
+        if (status == 0) ctrl.OutValue = value;
+        ctrl.OutValid = status == 0 ? 1 : 0;
+        return;
+      }
+    } else if (code == CODE_OF<CALL_READ_DCD_STATE>) {
+      if (DcdTag* entry = step_entry<CALL_READ_DCD_STATE>(catalogue, index)) {
+        std::int32_t state = 0;
+        EmuReadDcdState(ds, tag, &entry->Handle, &state, &status);
+        finish_state_read(ctrl, *entry, state, status);
+        return;
+      }
+    } else if (code == CODE_OF<CALL_READ_CALC>) {
+      if (PlainTag* entry = step_entry<CALL_READ_CALC>(catalogue, index)) {
+        EmuReadCalc(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
+        finish_scaled_read(ctrl, status);
+        return;
+      }
     }
-  } else if (code == CODE_OF<CALL_READ_DISCRETE_OUT>) {
-    PlainTag* entry = step_entry<CALL_READ_DISCRETE_OUT>(catalogue, index);
-    if (tag != nullptr && entry != nullptr) {
-      std::int32_t value = 0;
-      EmuReadDiscreteOut(ds, tag, &entry->Handle, &value, &status);
-      if (status == 0) ctrl.OutValue = value;
-      ctrl.OutValid = status == 0 ? 1 : 0;
-      return;
-    }
-  } else if (code == CODE_OF<CALL_READ_DCD_STATE>) {
-    DcdTag* entry = step_entry<CALL_READ_DCD_STATE>(catalogue, index);
-    if (tag != nullptr && entry != nullptr) {
-      std::int32_t state = 0;
-      EmuReadDcdState(ds, tag, &entry->Handle, &state, &status);
-      finish_state_read(ctrl, *entry, state, status);
-      return;
-    }
-  } else if (code == CODE_OF<CALL_READ_CALC>) {
-    PlainTag* entry = step_entry<CALL_READ_CALC>(catalogue, index);
-    if (tag != nullptr && entry != nullptr) {
-      EmuReadCalc(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
-      finish_scaled_read(ctrl, status);
-      return;
-    }
-  } else {
-    return;  // unbound: nothing changes
   }
   // Bound, but to nothing the exchange can reach: no call, no good reading.
   ctrl.OutValid = 0;
@@ -171,35 +198,6 @@ struct TableSpan {
 struct TableSpans {
   TableSpan of_kind[TAG_TABLES];
 };
-
-// step_kind of the codes 0 to MAX_STEP_CODE, by kind of item, worked out
-// once: asking ahead must cost less than the step it speeds up.
-constexpr std::int32_t MAX_STEP_CODE = 7;
-static_assert([] {
-  for (const TagKind& row : TAG_KINDS) {
-    if (row.Code < 0 || row.Code > MAX_STEP_CODE) return false;
-  }
-  return true;
-}());
-
-struct StepKinds {
-  std::int8_t of_code[2][MAX_STEP_CODE + 1];  // [controller][code]
-};
-
-constexpr StepKinds STEP_KINDS = [] {
-  StepKinds kinds = {};
-  for (int controller = 0; controller < 2; ++controller) {
-    for (std::int32_t code = 0; code <= MAX_STEP_CODE; ++code) {
-      kinds.of_code[controller][code] = static_cast<std::int8_t>(step_kind(controller != 0, code));
-    }
-  }
-  return kinds;
-}();
-
-int step_kind_of(bool controller, std::int32_t code) {
-  return code >= 0 && code <= MAX_STEP_CODE ? STEP_KINDS.of_code[controller ? 1 : 0][code]
-                                            : NO_KIND;
-}
 
 TableSpans spans_of(const TagCatalogue& tables) {
   TableSpans spans = {};
