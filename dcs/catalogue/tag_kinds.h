@@ -27,7 +27,6 @@ inline constexpr std::uint8_t item_kind(bool controller) {
 // The library call a step makes for an item bound to a table. Reads fill a
 // controller; writes send a process variable's value.
 enum StepCall : std::uint8_t {
-  CALL_NONE,
   CALL_WRITE_ANALOG_IN,
   CALL_READ_ANALOG_OUT,
   CALL_WRITE_DISCRETE_IN,
