@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <random>
@@ -13,12 +14,14 @@
 #include <utility>
 #include <vector>
 
+#include "catalogue/numbers.h"
 #include "catalogue/tag_catalogue.h"
 #include "corva/corva_control.h"
 #include "dravlink/dravlink_control.h"
 #include "driver/entry_points.h"
 #include "emulator/dravlink.h"
 #include "host_record.h"
+#include "record/fields.h"
 
 namespace {
 
@@ -42,16 +45,15 @@ std::int32_t data_set(std::int64_t i) { return i % 7 == 3 ? 2 : 1; }
 
 // A plant's initialization string with n records in each table.
 std::string plant_string(std::int64_t n) {
-  static const char* const kHeaders[] = {"*AI*", "*AO*", "*DI*", "*DO*", "*DCD*", "*CALC*"};
   std::string text = "Dravik tag list\n";
   for (int t = 0; t < TAG_TABLES; ++t) {
-    text += std::string(kHeaders[t]) + "\n";
+    text += std::string(TAG_KINDS[t].Header) + "\n";
     for (std::int64_t i = 0; i < n; ++i) {
       std::string ds = std::to_string(data_set(i));
       std::string name = tag_name(t, i);
-      if (t < 2) {
+      if (t == KIND_AI || t == KIND_AO) {
         text += name + ",Loop " + std::to_string(i) + " value," + ds + ",0.0,250.0\n";
-      } else if (t == 4) {
+      } else if (t == KIND_DCD) {
         text += name + ",Mode " + std::to_string(i) + "," + ds +
                 ",0,1,2.5,3.5,4.5,5.5,6.5,7.5,8.5,9.5,10.5,11.5,12.5,13.5,14.5,15.5,16.5\n";
       } else {
@@ -294,23 +296,23 @@ void bare_calls(benchmark::State& state, bool from_record) {
       char* tag = call.tag;
       if (from_record) {
         const DCSValue* fields = call.ctrl != nullptr ? call.ctrl->Fields : call.pv->Fields;
-        ds = slot_int(fields[1]);
-        tag = slot_text(fields[0]);
+        ds = slot_int(fields[SLOT_DS]);
+        tag = slot_text(fields[SLOT_TAG]);
       }
       switch (call.ordinal) {
-        case 5:
+        case ORDINAL_WRITE_ANALOG_IN:
           EmuWriteAnalogIn(ds, tag, call.handle, call.real, &status);
           break;
-        case 6:
+        case ORDINAL_READ_ANALOG_OUT:
           EmuReadAnalogOut(ds, tag, call.handle, call.real, &status);
           break;
-        case 8:
+        case ORDINAL_WRITE_DISCRETE_IN:
           EmuWriteDiscreteIn(ds, tag, call.handle, &integer, &status);
           break;
-        case 9:
+        case ORDINAL_READ_DISCRETE_OUT:
           EmuReadDiscreteOut(ds, tag, call.handle, &integer, &status);
           break;
-        case 10:
+        case ORDINAL_READ_DCD_STATE:
           EmuReadDcdState(ds, tag, call.handle, &integer, &status);
           break;
         default:
@@ -329,6 +331,35 @@ void BM_BareCallsPacked(benchmark::State& state) { bare_calls(state, false); }
 void record_sizes(benchmark::internal::Benchmark* b) {
   for (std::int64_t n : kRecords) b->Arg(n);
 }
+// ---- Reals ---------------------------------------------------------------
+
+// The real tokens of a plant's string: limits, state values, exponents and a
+// long digit run, each as the loader hands it over.
+const char* const REAL_TOKENS[] = {
+    "0.0",    "250.0",  "-50",   "4.5E2", "16.5",
+    "1.5e3",  "0.001",  "100",   "-0.5",  "12345.678",
+    "2.5d-3", "  7.25", "1e308", "abc",   "3.14159265358979323846264"};
+
+// One pass over the tokens per iteration; reported per token.
+template <typename Read>
+void read_reals(benchmark::State& state, Read read) {
+  double sum = 0.0;
+  for (auto _ : state) {
+    for (const char* token : REAL_TOKENS) sum += read(token);
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(std::size(REAL_TOKENS)));
+}
+
+void BM_ParseReal(benchmark::State& state) {
+  read_reals(state, [](const char* token) { return parse_real(token); });
+}
+
+// The C library's reading in the "C" locale, the reference.
+void BM_Strtod(benchmark::State& state) {
+  read_reals(state, [](const char* token) { return std::strtod(token, nullptr); });
+}
+
 void binding_sizes(benchmark::internal::Benchmark* b) {
   for (std::int64_t n : kRecords) {
     for (std::int64_t k : kItems) b->Args({n, k});
@@ -350,6 +381,8 @@ void step_sizes(benchmark::internal::Benchmark* b) {
   b->Repetitions(12)->MinTime(0.05)->Unit(benchmark::kMicrosecond);
 }
 
+BENCHMARK(BM_ParseReal)->Unit(benchmark::kNanosecond);
+BENCHMARK(BM_Strtod)->Unit(benchmark::kNanosecond);
 BENCHMARK(BM_Simulate)->Apply(step_sizes);
 BENCHMARK(BM_BareCalls)->Apply(step_sizes);
 BENCHMARK(BM_BareCallsPacked)->Apply(step_sizes);

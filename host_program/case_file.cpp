@@ -296,10 +296,7 @@ void read_emulator(const std::string& name, const toml::table& emulator, Case& r
 InputError::InputError(const std::string& file, int line, const std::string& what)
     : std::runtime_error(located(file, line, what)) {}
 
-const char* kind_name(DravlinkKind kind) {
-  static const char* const names[] = {"AI", "AO", "DI", "DO", "DCD", "CALC"};
-  return names[kind];
-}
+const char* kind_name(DravlinkKind kind) { return TAG_KINDS[kind].Name; }
 
 std::string read_text_file(const std::filesystem::path& file, const char* what) {
   // A directory opens as a stream on some systems and reads as empty.

@@ -25,11 +25,6 @@ const char* stop_code(const InitCheck& check) {
   }
 }
 
-nlohmann::ordered_json counts(const TagCatalogue& c) {
-  return {{"AI", c.AI.Count}, {"AO", c.AO.Count},   {"DI", c.DI.Count},
-          {"DO", c.DO.Count}, {"DCD", c.DCD.Count}, {"CALC", c.CALC.Count}};
-}
-
 }  // namespace
 
 InitStringCheck::InitStringCheck(const std::string& text) {
@@ -89,7 +84,7 @@ int run_check(int argc, char** argv) {
     nlohmann::ordered_json document = {
         {"file", init_path},
         {"bytes", check.Length},
-        {"catalogue", counts(check.Catalogue)},
+        {"catalogue", table_counts(check.Catalogue)},
         {"reading", stop_code(check)},
         {"stop_line", check.StopToken >= 0
                           ? nlohmann::ordered_json(check.Tokens[check.StopToken].Line)

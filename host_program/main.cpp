@@ -96,20 +96,9 @@ bool has_tag(const TagTable<Entry>& table, const TagRef& ref) {
 }
 
 bool in_catalogue(const TagCatalogue& c, const TagRef& ref) {
-  switch (ref.kind) {
-    case DRAVLINK_AI:
-      return has_tag(c.AI, ref);
-    case DRAVLINK_AO:
-      return has_tag(c.AO, ref);
-    case DRAVLINK_DI:
-      return has_tag(c.DI, ref);
-    case DRAVLINK_DO:
-      return has_tag(c.DO, ref);
-    case DRAVLINK_DCD:
-      return has_tag(c.DCD, ref);
-    default:
-      return has_tag(c.CALC, ref);
-  }
+  bool found = false;
+  visit_table(c, ref.kind, [&](const auto& table) { found = has_tag(table, ref); });
+  return found;
 }
 
 // The emulator's rules act on its tags; a rule naming a tag the catalogue
@@ -244,13 +233,13 @@ int play(const Case& plan, const std::string& init_text, const DriverEntryPoints
       // What the emulator received, which for a discrete input is truncated.
       const PointItem& p = plan.points[i];
       std::int32_t code = slot_int(record.pv_slot(static_cast<int>(i), SLOT_TYPE));
-      DravlinkKind kind = code == BIND_DISCRETE ? DRAVLINK_DI : DRAVLINK_AI;
+      int kind = step_kind(false, code);
       double real = 0.0;
       std::int32_t integer = 0;
-      bool written = (code == BIND_ANALOG || code == BIND_DISCRETE) &&
-                     dravlink_input(kind, p.ds, p.tag.c_str(), &real, &integer) != 0;
+      bool written = kind != NO_KIND && dravlink_input(static_cast<DravlinkKind>(kind), p.ds,
+                                                       p.tag.c_str(), &real, &integer) != 0;
       cells.push_back(
-          {written ? std::optional<double>(kind == DRAVLINK_AI ? real : integer) : std::nullopt});
+          {written ? std::optional<double>(kind == KIND_AI ? real : integer) : std::nullopt});
     }
     for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
       const DCSCtrl& c = record.ctrl(static_cast<int>(i));

@@ -81,9 +81,7 @@ void Report::catalogue(const TagCatalogue* catalogue) {
     document_["catalogue"] = nullptr;
     return;
   }
-  document_["catalogue"] = {{"AI", catalogue->AI.Count},   {"AO", catalogue->AO.Count},
-                            {"DI", catalogue->DI.Count},   {"DO", catalogue->DO.Count},
-                            {"DCD", catalogue->DCD.Count}, {"CALC", catalogue->CALC.Count}};
+  document_["catalogue"] = table_counts(*catalogue);
 }
 
 void Report::init_warning(const InitCheck& check, const InitWarning& warning) {
@@ -210,6 +208,13 @@ void Report::finish(int status) {
     std::fprintf(out_, ",%s:%s", nlohmann::ordered_json(key).dump().c_str(), value.dump().c_str());
   }
   std::fprintf(out_, ",\"exit_status\":%d}\n", status);
+}
+
+nlohmann::ordered_json table_counts(const TagCatalogue& catalogue) {
+  nlohmann::ordered_json counts = nlohmann::ordered_json::object();
+  for_each_kind(catalogue,
+                [&](const auto& table, int kind) { counts[TAG_KINDS[kind].Name] = table.Count; });
+  return counts;
 }
 
 std::string catalogue_summary(const TagCatalogue& catalogue) {

@@ -80,6 +80,9 @@ class Report {
   bool first_row_ = true;
 };
 
+// {"AI": 4, "AO": 2, ...}: the count of each table.
+nlohmann::ordered_json table_counts(const TagCatalogue& catalogue);
+
 // "AI 4, AO 2, ..." for the six tables.
 std::string catalogue_summary(const TagCatalogue& catalogue);
 

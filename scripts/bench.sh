@@ -76,6 +76,12 @@ for name in sorted(runs, key=lambda n: int(n.split("/")[1])):
         row("DCSSimulate", f"K={k}", f"{step['ms'] * 1000:.2f} us",
             f"bare loop, packed arguments {packed['ms'] * 1000:.2f} us", f"{step['ms'] / packed['ms']:.2f}x")
 
+real, strtod = get("BM_ParseReal"), get("BM_Strtod")
+if real and strtod:
+    per_token = lambda run: 1e9 / run["items_per_second"]
+    row("parse_real", "one token", f"{per_token(real):.1f} ns", f"strtod {per_token(strtod):.1f} ns",
+        f"{real['ms'] / strtod['ms']:.2f}x")
+
 header = ("work", "size", "time", "reference", "ratio")
 widths = [max(len(str(r[i])) for r in rows + [header]) for i in range(5)]
 def line(cells):

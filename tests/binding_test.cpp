@@ -178,8 +178,8 @@ TEST_F(BindingTest, AnItemThatNoLongerMatchesKeepsItsBinding) {
 TEST_F(BindingTest, OnlyTheIntegerPartOfTheBindingSlotsIsWritten) {
   load(kTags);
   record.add_controller("CALC", 1, /*active=*/0);  // inactive items bind too
-  DCSValue& code = record.ctrl_slot(0, 2);
-  DCSValue& index = record.ctrl_slot(0, 3);
+  DCSValue& code = record.ctrl_slot(0, SLOT_TYPE);
+  DCSValue& index = record.ctrl_slot(0, SLOT_STRUCT_IDX);
   std::memset(code.Bytes + 4, 0x77, 4);
   std::memset(index.Bytes + 4, 0x66, 4);
   ASSERT_EQ(configure(), 1);
@@ -207,7 +207,7 @@ TEST_F(BindingTest, ImportsAndItemsWithoutTheDriversFieldsAreNotBound) {
   record.data().PVDefCnt = 0;  // a list whose records carry no driver slots
   record.add_point("AI.ONLY", 1);
   ASSERT_EQ(configure(), 1);
-  EXPECT_EQ(slot_int(import_fields[2]), 0);
+  EXPECT_EQ(slot_int(import_fields[SLOT_TYPE]), 0);
   EXPECT_EQ(code_of_pv(0), 0);
   record.data().PVDefCnt = driver_fields;
 }

@@ -44,21 +44,24 @@ std::vector<std::string> names(const TagTable<Entry>& table) {
 // Every name, table after table.
 std::vector<std::string> all_names(const TagCatalogue& c) {
   std::vector<std::string> result;
-  for (const auto& part :
-       {names(c.AI), names(c.AO), names(c.DI), names(c.DO), names(c.DCD), names(c.CALC)}) {
+  for_each_table(c, [&result](const auto& table) {
+    std::vector<std::string> part = names(table);
     result.insert(result.end(), part.begin(), part.end());
-  }
+  });
   return result;
 }
 
 std::vector<int> counts(const TagCatalogue& c) {
-  return {c.AI.Count, c.AO.Count, c.DI.Count, c.DO.Count, c.DCD.Count, c.CALC.Count};
+  std::vector<int> result;
+  for_each_table(c, [&result](const auto& table) { result.push_back(table.Count); });
+  return result;
 }
 
 // All six tables exist, or none does.
 int tables(const TagCatalogue& c) {
-  return (c.AI.Entries != nullptr) + (c.AO.Entries != nullptr) + (c.DI.Entries != nullptr) +
-         (c.DO.Entries != nullptr) + (c.DCD.Entries != nullptr) + (c.CALC.Entries != nullptr);
+  int created = 0;
+  for_each_table(c, [&created](const auto& table) { created += table.Entries != nullptr; });
+  return created;
 }
 
 class CatalogueTest : public StandinTest {

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "driver_catalogue.h"
+#include "emulator/dravlink.h"
 #include "link_fixture.h"
 
 namespace {
@@ -14,13 +15,6 @@ const std::string kTags =
     "*AI*\nLEVEL,x,1,0,100\n*AO*\nVALVE,x,1,0,100\nVALVE2,x,1,0,100\n*DI*\nRUN,x,1\n"
     "*DO*\nCMD,x,1\n*DCD*\nSTATE,x,1,100,101,102,103,104,105,106,107,108,109,110,111,112,113,"
     "114,115,116\n*CALC*\nERR,x,1\n";
-
-constexpr int kReadAnalogOut = 6;
-constexpr int kReadCalc = 11;
-constexpr int kReadDiscreteOut = 9;
-constexpr int kReadDcdState = 10;
-constexpr int kWriteAnalogIn = 5;
-constexpr int kWriteDiscreteIn = 8;
 
 class ExchangeTest : public LinkTest {
  protected:
@@ -60,8 +54,8 @@ TEST_F(ExchangeTest, AnalogAndCalcReadsArriveScaledByOneHundredth) {
     Table table;
     int index;
   };
-  const Case cases[] = {{"valve2", DRAVLINK_AO, kReadAnalogOut, Table::AO, 1},
-                        {"err", DRAVLINK_CALC, kReadCalc, Table::CALC, 0}};
+  const Case cases[] = {{"valve2", DRAVLINK_AO, ORDINAL_READ_ANALOG_OUT, Table::AO, 1},
+                        {"err", DRAVLINK_CALC, ORDINAL_READ_CALC, Table::CALC, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.tag);
     int i = record.add_controller(c.tag, 1);
@@ -74,7 +68,7 @@ TEST_F(ExchangeTest, AnalogAndCalcReadsArriveScaledByOneHundredth) {
     const DravlinkCall& call = *dravlink_call(0);
     EXPECT_EQ(call.ordinal, c.ordinal);
     EXPECT_EQ(call.ds, 1);
-    EXPECT_EQ(call.tag, slot_text(record.ctrl_slot(i, 0)));
+    EXPECT_EQ(call.tag, slot_text(record.ctrl_slot(i, SLOT_TAG)));
     EXPECT_STREQ(call.tag_text, c.tag);
     EXPECT_TRUE(is_entry_handle(call.handle, c.table, c.index));
     EXPECT_EQ(call.value, out_value_address(i));
@@ -95,7 +89,7 @@ TEST_F(ExchangeTest, DiscreteReadGivesTheIntegerOrKeepsTheOldValue) {
   EXPECT_EQ(out_value(0), -3.0);
   EXPECT_EQ(out_valid(0), 1);
   const DravlinkCall& call = *dravlink_call(0);
-  EXPECT_EQ(call.ordinal, kReadDiscreteOut);
+  EXPECT_EQ(call.ordinal, ORDINAL_READ_DISCRETE_OUT);
   EXPECT_TRUE(is_entry_handle(call.handle, Table::DO, 0));
   EXPECT_NE(call.value, out_value_address(0));
 
@@ -127,7 +121,7 @@ TEST_F(ExchangeTest, DcdStatesMapToOffOnAndTheEntrysStateValues) {
     EXPECT_EQ(out_value(0), c.changes ? c.value : -7.5);
     EXPECT_EQ(out_valid(0), c.changes ? c.valid : 1);
   }
-  EXPECT_EQ(dravlink_call(0)->ordinal, kReadDcdState);
+  EXPECT_EQ(dravlink_call(0)->ordinal, ORDINAL_READ_DCD_STATE);
   EXPECT_TRUE(is_entry_handle(dravlink_call(0)->handle, Table::DCD, 0));
 }
 
@@ -137,8 +131,8 @@ TEST_F(ExchangeTest, InactiveAndUnboundControllersMakeNoCall) {
   record.add_controller("VALVE", 1);
   record.add_controller("VALVE", 1);
   bind();
-  set_slot_int(record.ctrl_slot(2, 2), 5);
-  set_slot_int(record.ctrl_slot(3, 2), -1);
+  set_slot_int(record.ctrl_slot(2, SLOT_TYPE), 5);
+  set_slot_int(record.ctrl_slot(3, SLOT_TYPE), -1);
   for (int i = 0; i < 4; ++i) set_output(i, 3.25, 1);
   step();
   EXPECT_EQ(dravlink_call_count(), 0);
@@ -155,12 +149,12 @@ TEST_F(ExchangeTest, IndexesOutsideTheirTableMakeNoCall) {
   record.add_point("LEVEL", 1);
   record.add_point("RUN", 1);
   bind();
-  set_slot_int(record.ctrl_slot(0, 3), 2);  // AO holds two entries
-  set_slot_int(record.ctrl_slot(1, 3), -1);
-  set_slot_int(record.ctrl_slot(2, 3), 1);  // CALC holds one
-  set_slot_int(record.ctrl_slot(3, 3), -5);
-  set_slot_int(record.pv_slot(0, 3), 1);
-  set_slot_int(record.pv_slot(1, 3), -1);
+  set_slot_int(record.ctrl_slot(0, SLOT_STRUCT_IDX), 2);  // AO holds two entries
+  set_slot_int(record.ctrl_slot(1, SLOT_STRUCT_IDX), -1);
+  set_slot_int(record.ctrl_slot(2, SLOT_STRUCT_IDX), 1);  // CALC holds one
+  set_slot_int(record.ctrl_slot(3, SLOT_STRUCT_IDX), -5);
+  set_slot_int(record.pv_slot(0, SLOT_STRUCT_IDX), 1);
+  set_slot_int(record.pv_slot(1, SLOT_STRUCT_IDX), -1);
   for (int i = 0; i < 4; ++i) set_output(i, 3.25, 1);
   step();
   EXPECT_EQ(dravlink_call_count(), 0);
@@ -206,8 +200,8 @@ TEST_F(ExchangeTest, AnalogProcessVariableSendsItsOwnValueUnscaled) {
   step();
   ASSERT_EQ(dravlink_call_count(), 1);
   const DravlinkCall& call = *dravlink_call(0);
-  EXPECT_EQ(call.ordinal, kWriteAnalogIn);
-  EXPECT_EQ(call.tag, slot_text(record.pv_slot(0, 0)));
+  EXPECT_EQ(call.ordinal, ORDINAL_WRITE_ANALOG_IN);
+  EXPECT_EQ(call.tag, slot_text(record.pv_slot(0, SLOT_TAG)));
   EXPECT_TRUE(is_entry_handle(call.handle, Table::AI, 0));
   EXPECT_EQ(call.value, value_address(0));
   EXPECT_EQ(call.real, 12.345);
@@ -238,7 +232,7 @@ TEST_F(ExchangeTest, DiscreteProcessVariableSendsItsValueTruncatedAndSaturated) 
     record.pv(0).Value = c.value;
     step();
     ASSERT_EQ(dravlink_call_count(), 1);
-    EXPECT_EQ(dravlink_call(0)->ordinal, kWriteDiscreteIn);
+    EXPECT_EQ(dravlink_call(0)->ordinal, ORDINAL_WRITE_DISCRETE_IN);
     EXPECT_EQ(dravlink_call(0)->integer, c.sent);
     EXPECT_TRUE(is_entry_handle(dravlink_call(0)->handle, Table::DI, 0));
   }
@@ -253,8 +247,8 @@ TEST_F(ExchangeTest, ProcessVariablesOnDcdOrCalcTagsOrInactiveSendNothing) {
   record.add_point("ERR", 1, 2.0);
   record.add_point("LEVEL", 1, 2.0, /*active=*/0);
   bind();
-  ASSERT_EQ(slot_int(record.pv_slot(0, 2)), 3);
-  ASSERT_EQ(slot_int(record.pv_slot(1, 2)), 4);
+  ASSERT_EQ(slot_int(record.pv_slot(0, SLOT_TYPE)), 3);
+  ASSERT_EQ(slot_int(record.pv_slot(1, SLOT_TYPE)), 4);
   step();
   EXPECT_EQ(dravlink_call_count(), 0);
 }
@@ -268,8 +262,9 @@ TEST_F(ExchangeTest, ControllersGoFirstThenProcessVariablesEachInIndexOrder) {
   bind();
   step();
   ASSERT_EQ(dravlink_call_count(), 5);
-  const int expected[] = {kReadDiscreteOut, kReadAnalogOut, kReadAnalogOut, kWriteDiscreteIn,
-                          kWriteAnalogIn};
+  const int expected[] = {ORDINAL_READ_DISCRETE_OUT, ORDINAL_READ_ANALOG_OUT,
+                          ORDINAL_READ_ANALOG_OUT, ORDINAL_WRITE_DISCRETE_IN,
+                          ORDINAL_WRITE_ANALOG_IN};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(dravlink_call(i)->ordinal, expected[i]) << i;
   // Items bound to one tag share its handle word, which the library set on
   // the first call.
@@ -326,15 +321,15 @@ TEST_F(ExchangeTest, ResetClearsEveryHandleAndNothingElse) {
   step();  // the first step had the library set every handle word
   ASSERT_EQ(dravlink_call_count(), 6);
   for (int i = 0; i < 6; ++i) ASSERT_NE(dravlink_call(i)->handle_word, 0) << i;
-  DCSValue bindings[2] = {record.ctrl_slot(0, 2), record.ctrl_slot(0, 3)};
+  DCSValue bindings[2] = {record.ctrl_slot(0, SLOT_TYPE), record.ctrl_slot(0, SLOT_STRUCT_IDX)};
   double out = out_value(0);
   dravlink_clear_calls();
   EXPECT_EQ(DCSReset(), 0);
   ASSERT_EQ(dravlink_call_count(), 1);
-  EXPECT_EQ(dravlink_call(0)->ordinal, 3);
+  EXPECT_EQ(dravlink_call(0)->ordinal, ORDINAL_RESET);
   EXPECT_TRUE(all_handles_clear());
-  EXPECT_EQ(std::memcmp(&bindings[0], &record.ctrl_slot(0, 2), sizeof(DCSValue)), 0);
-  EXPECT_EQ(std::memcmp(&bindings[1], &record.ctrl_slot(0, 3), sizeof(DCSValue)), 0);
+  EXPECT_EQ(std::memcmp(&bindings[0], &record.ctrl_slot(0, SLOT_TYPE), sizeof(DCSValue)), 0);
+  EXPECT_EQ(std::memcmp(&bindings[1], &record.ctrl_slot(0, SLOT_STRUCT_IDX), sizeof(DCSValue)), 0);
   EXPECT_EQ(out_value(0), out);
   EXPECT_EQ(out_valid(0), 1);
   dravlink_clear_calls();
@@ -373,11 +368,11 @@ TEST_F(ExchangeTest, LongListsWithUnreachableItemsExchangeOnlyTheReachable) {
     DCSCtrl& ctrl = record.ctrl(i);
     DCSPoint& point = record.pv(i);
     if (i % 5 == 2) {
-      set_slot_int(ctrl.Fields[2], 99);
-      set_slot_int(point.Fields[2], 99);
+      set_slot_int(ctrl.Fields[SLOT_TYPE], 99);
+      set_slot_int(point.Fields[SLOT_TYPE], 99);
     } else if (i % 5 == 3) {
-      set_slot_int(ctrl.Fields[3], i % 2 == 0 ? 1000000 : -3);
-      set_slot_int(point.Fields[3], i % 2 == 0 ? 1000000 : -3);
+      set_slot_int(ctrl.Fields[SLOT_STRUCT_IDX], i % 2 == 0 ? 1000000 : -3);
+      set_slot_int(point.Fields[SLOT_STRUCT_IDX], i % 2 == 0 ? 1000000 : -3);
     } else if (i % 5 == 4) {
       ctrl.Fields = nullptr;
       point.Fields = nullptr;
@@ -392,7 +387,8 @@ TEST_F(ExchangeTest, LongListsWithUnreachableItemsExchangeOnlyTheReachable) {
   EXPECT_NE(first_read.handle, first_write.handle);
   for (int c = 0; c < dravlink_call_count(); ++c) {
     bool read = c < kItems / 5;
-    EXPECT_EQ(dravlink_call(c)->ordinal, read ? kReadAnalogOut : kWriteDiscreteIn);
+    EXPECT_EQ(dravlink_call(c)->ordinal,
+              read ? ORDINAL_READ_ANALOG_OUT : ORDINAL_WRITE_DISCRETE_IN);
     EXPECT_EQ(dravlink_call(c)->handle, read ? first_read.handle : first_write.handle);
   }
   for (int i = 0; i < kItems; ++i) {

@@ -46,8 +46,8 @@ TEST_F(FieldsTest, DeclaresTheDriversFourFieldsOnEachList) {
                          {FIELD_INT, "DS", ":ExtraData.376.[]"},
                          {FIELD_INT, "PVType", ":ExtraData.377.[]"},
                          {FIELD_INT, "StructIdx", ":ExtraData.378.[]"}};
-  ASSERT_EQ(value(data.CtrlDefCnt), 4);
-  ASSERT_EQ(value(data.PVDefCnt), 4);
+  ASSERT_EQ(value(data.CtrlDefCnt), DRIVER_FIELDS);
+  ASSERT_EQ(value(data.PVDefCnt), DRIVER_FIELDS);
   const DCSDataDef* ctrl_defs = data.CtrlDef;
   const DCSDataDef* pv_defs = data.PVDef;
   for (int k = 0; k < 4; ++k) {
@@ -66,8 +66,8 @@ TEST_F(FieldsTest, DeclaresTheDriversFourFieldsOnEachList) {
 
   // The monikers are the helper library's constant series, not copies.
   HostRecord other;
-  ASSERT_EQ(alloc_ctrl_defs(other.get(), 4), 1);
-  ASSERT_EQ(alloc_pv_defs(other.get(), 4), 1);
+  ASSERT_EQ(alloc_ctrl_defs(other.get(), DRIVER_FIELDS), 1);
+  ASSERT_EQ(alloc_pv_defs(other.get(), DRIVER_FIELDS), 1);
   for (int k = 0; k < 4; ++k) {
     EXPECT_EQ(value(data.CtrlDef[k].Moniker), value(other.data().CtrlDef[k].Moniker));
     EXPECT_EQ(value(data.PVDef[k].Moniker), value(other.data().PVDef[k].Moniker));
@@ -88,12 +88,13 @@ TEST_F(FieldsTest, DefaultsAndListValuesAfterTheDeclaration) {
 
   for (DCSValue* slots : {data.CtrlDataDefault, data.PVDataDefault}) {
     ASSERT_NE(slots, nullptr);
-    EXPECT_EQ(slot_text(slots[0]), nullptr);
-    EXPECT_EQ(slot_int(slots[1]), 1);
-    EXPECT_EQ(slot_int(slots[2]), 0);
-    EXPECT_EQ(slot_int(slots[3]), -1);
+    EXPECT_EQ(slot_text(slots[SLOT_TAG]), nullptr);
+    EXPECT_EQ(slot_int(slots[SLOT_DS]), 1);
+    EXPECT_EQ(slot_int(slots[SLOT_TYPE]), 0);
+    EXPECT_EQ(slot_int(slots[SLOT_STRUCT_IDX]), -1);
     const unsigned char zero[4] = {};
-    for (int k = 0; k < 4; ++k) EXPECT_EQ(std::memcmp(slots[k].Bytes + 4, zero, 4), 0) << k;
+    for (int k = 0; k < DRIVER_FIELDS; ++k)
+      EXPECT_EQ(std::memcmp(slots[k].Bytes + 4, zero, 4), 0) << k;
   }
   double real1 = data.CtrlReal1;
   const unsigned char one[8] = {0, 0, 0, 0, 0, 0, 0xF0, 0x3F};
@@ -199,7 +200,7 @@ TEST_F(FieldsTest, TeardownReleasesGeneralTextsAndNoSlotsOfUnknownType) {
 
 TEST_F(FieldsTest, LoadAndDestroyDeclareAndReleaseTheFields) {
   DCSLoad(record.get());
-  EXPECT_EQ(value(record.data().CtrlDefCnt), 4);
+  EXPECT_EQ(value(record.data().CtrlDefCnt), DRIVER_FIELDS);
   EXPECT_STREQ(record.data().PVDef[2].Name, "PVType");
   EXPECT_TRUE(load_boxes().empty());
   DCSDestroy(record.get());
@@ -218,7 +219,7 @@ TEST_F(FieldsTest, MissingDefinitionArrayIsReportedOnceAndNotWrittenThrough) {
   EXPECT_EQ(value(data.CtrlDefCnt), 4);
   EXPECT_EQ(value(data.CtrlDef), nullptr);
   ASSERT_NE(value(data.CtrlDataDefault), nullptr);
-  EXPECT_EQ(slot_int(data.CtrlDataDefault[3]), -1);
+  EXPECT_EQ(slot_int(data.CtrlDataDefault[SLOT_STRUCT_IDX]), -1);
   EXPECT_STREQ(data.PVDef[0].Name, "TAG");
   record.add_controller(nullptr, 1);
   EXPECT_EQ(ctrl_text_fields_ok(record.get()), 1);
@@ -236,7 +237,7 @@ TEST_F(FieldsTest, OutOfMemorySweepOfTheDeclaration) {
         DCSData& data = fresh.data();
         for (DCSValue* slots : {data.CtrlDataDefault, data.PVDataDefault}) {
           if (slots != nullptr) {
-            EXPECT_EQ(slot_int(slots[1]), 1);
+            EXPECT_EQ(slot_int(slots[SLOT_DS]), 1);
           }
         }
         EXPECT_EQ(value(data.CtrlReal1), 1.0);

@@ -225,12 +225,9 @@ TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
     Checked checked(text);
     const InitCheck& c = checked.check;
     ASSERT_TRUE(catalogue_exists(c.Catalogue));
-    const std::int16_t counts[] = {c.Catalogue.AI.Count,  c.Catalogue.AO.Count,
-                                   c.Catalogue.DI.Count,  c.Catalogue.DO.Count,
-                                   c.Catalogue.DCD.Count, c.Catalogue.CALC.Count};
-    for (int section = 0; section < INIT_SECTIONS; ++section) {
-      EXPECT_EQ(c.Records[section], counts[section]) << init_section_name(section);
-    }
+    for_each_kind(c.Catalogue, [&c](const auto& table, int section) {
+      EXPECT_EQ(c.Records[section], table.Count) << init_section_name(section);
+    });
     for (std::int32_t i = 0; i < c.TokenCount; ++i) {
       const InitToken& token = c.Tokens[i];
       if (token.Role != ROLE_NAME) continue;

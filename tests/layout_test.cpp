@@ -17,7 +17,7 @@ T read_at(const unsigned char* base, std::size_t offset) {
 }
 
 #define SKIP_WITHOUT_HOST_POINTERS() \
-  if (!kHostPointerWidth) GTEST_SKIP() << "the host's offsets hold for 4-byte pointers"
+  if (!HOST_POINTER_WIDTH) GTEST_SKIP() << "the host's offsets hold for 4-byte pointers"
 
 TEST(Layout, ControllersFollowEachOtherEvery46Bytes) {
   SKIP_WITHOUT_HOST_POINTERS();

@@ -100,7 +100,7 @@ T read_at(const DCSData* data, std::size_t offset) {
 // The declaration lands at the host's offsets: counts, definition arrays of
 // 24-byte entries with the label at +4, the real and the default arrays.
 TEST_F(LoadThroughExportsTest, LoadWritesTheRecordAtTheHostsOffsets) {
-  if (!kHostPointerWidth) GTEST_SKIP() << "the host's offsets hold for 4-byte pointers";
+  if (!HOST_POINTER_WIDTH) GTEST_SKIP() << "the host's offsets hold for 4-byte pointers";
   load("");
   const DCSData* data = record.get();
   const char* ctrl_labels[] = {"TAG", "DS", "CtrlType", "StructIdx"};
@@ -122,8 +122,8 @@ TEST_F(LoadThroughExportsTest, LoadWritesTheRecordAtTheHostsOffsets) {
     }
     const auto* defaults = read_at<const DCSValue*>(data, list.defaults);
     ASSERT_NE(defaults, nullptr);
-    EXPECT_EQ(slot_int(defaults[1]), 1);
-    EXPECT_EQ(slot_int(defaults[3]), -1);
+    EXPECT_EQ(slot_int(defaults[SLOT_DS]), 1);
+    EXPECT_EQ(slot_int(defaults[SLOT_STRUCT_IDX]), -1);
   }
   EXPECT_EQ(read_at<double>(data, 52), 1.0);
 }
@@ -155,7 +155,7 @@ TEST_F(LoadThroughExportsTest, OutOfMemorySweepOfTheLoadLeavesNoBlock) {
           EXPECT_LE(shown.size(), 1u);
           for (const Box& box : shown) EXPECT_EQ(box, kOutOfMemory);
           if (!failed) {
-            EXPECT_EQ(slot_int(fresh.ctrl_slot(0, 2)), 1);
+            EXPECT_EQ(slot_int(fresh.ctrl_slot(0, SLOT_TYPE)), 1);
           }
           DCSDestroy(fresh.get());
           EXPECT_EQ(driver_blocks(), 0);

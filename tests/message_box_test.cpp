@@ -6,6 +6,7 @@
 
 #include "driver/entry_points.h"
 #include "host_record.h"
+#include "record/fields.h"
 #include "standin_fixture.h"
 
 namespace {
@@ -44,7 +45,7 @@ class MessageBoxTest : public StandinTest {
     DCSDestroy(record.get());
     DCSLoad(record.get());
     outcome.results.push_back(DCSConfigure(record.get()));
-    outcome.results.push_back(slot_int(record.ctrl_slot(0, 2)));
+    outcome.results.push_back(slot_int(record.ctrl_slot(0, SLOT_TYPE)));
     DCSDestroy(record.get());
     outcome.results.push_back(static_cast<int>(driver_blocks()));
     outcome.boxes = boxes();

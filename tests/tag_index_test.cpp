@@ -28,9 +28,7 @@ class IndexTest : public StandinTest {
 TEST_F(IndexTest, FindsWhatTheLinearSearchFinds) {
   const char* const stems[] = {"fic101",  "FIC101", "Fic101", "fic1010",  "fic10",    "t\xC9mp",
                                "T\xE9MP", "a",      "A",      "pump run", "pump  run"};
-  const char* const headers[] = {"*AI*", "*AO*", "*DI*", "*DO*", "*DCD*", "*CALC*"};
   const std::int32_t data_sets[] = {1, 2, 3, 0, -1, 40000};
-  const std::string dcd_values = ",0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16";
   std::mt19937 random(9);
   auto pick = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
   for (int round = 0; round < 24; ++round) {
@@ -39,10 +37,13 @@ TEST_F(IndexTest, FindsWhatTheLinearSearchFinds) {
     int records = round == 23 ? MAXTAGS + 50 : 1 + pick(300);
     std::string text;
     for (int r = 0; r < records; ++r) {
-      int table = round == 23 ? 2 : pick(6);
-      text += std::string(headers[table]) + "\n" + stems[pick(11)] + ",x," +
+      int table = round == 23 ? KIND_DI : pick(TAG_TABLES);
+      text += std::string(TAG_KINDS[table].Header) + "\n" + stems[pick(11)] + ",x," +
               std::to_string(data_sets[pick(6)]);
-      text += table < 2 ? ",0,1\n" : table == 4 ? dcd_values + "\n" : "\n";
+      for (int field = RECORD_HEAD_TOKENS; field < TAG_KINDS[table].RecordTokens; ++field) {
+        text += "," + std::to_string(field - RECORD_HEAD_TOKENS);
+      }
+      text += "\n";
     }
     ASSERT_TRUE(append_tags_checked(catalogue_, text.data()));
     TagIndex index;

@@ -7,28 +7,17 @@
 
 namespace {
 
-constexpr char kConfigCaption[] = "DCSConfigError";
-constexpr char kNoTagsText[] =
+constexpr char CONFIG_CAPTION[] = "DCSConfigError";
+constexpr char NO_TAGS_TEXT[] =
     "Cannot Enable DCS Link\n\nStart the Dravik Non Control Tags Application.\n"
     "Close (Save) existing ORVENT case.\nReload stored case or recreate new case.\n Enable the "
     "link";
-constexpr char kNoCatalogueText[] =
+constexpr char NO_CATALOGUE_TEXT[] =
     "Cannot Enable DCS Link until the ORVENT case is reloaded or recreated";
 
-// A controller reads AO, DO, DCD and CALC tags; a process variable writes AI
-// and DI tags. Each searches only the tables its exchange can use, in this
-// order, so its index always belongs to the table the exchange applies it to.
-// Tables by position in the catalogue; the k-th searched gives SEARCH_CODES[k].
-constexpr int SEARCHED_TABLES = 4;
-constexpr int CONTROLLER_TABLES[SEARCHED_TABLES] = {1, 3, 4, 5};  // AO, DO, DCD, CALC
-constexpr int POINT_TABLES[SEARCHED_TABLES] = {0, 2, 4, 5};       // AI, DI, DCD, CALC
-constexpr std::int32_t SEARCH_CODES[SEARCHED_TABLES] = {BIND_ANALOG, BIND_DISCRETE, BIND_DCD,
-                                                        BIND_CALC};
-
-const int* searched_tables(bool controller) {
-  return controller ? CONTROLLER_TABLES : POINT_TABLES;
-}
-
+// Each kind of item searches only the tables that TAG_KINDS gives it, in
+// the catalogue's order, so its index always belongs to the table the
+// exchange applies it to.
 // The first entry of `table` with the tag's name and the item's data set.
 template <typename Entry>
 std::int32_t first_match(const TagTable<Entry>& table, const char* tag, std::int32_t ds) {
@@ -77,12 +66,12 @@ void bind_items(Item* items, std::int32_t count, bool controller, const TagCatal
 
 bool find_binding_linear(const TagCatalogue& catalogue, bool controller, const char* tag,
                          std::int32_t ds, Binding& found) {
-  const int* tables = searched_tables(controller);
-  for (int k = 0; k < SEARCHED_TABLES; ++k) {
+  for (int kind = 0; kind < TAG_TABLES; ++kind) {
+    if (!searched_by(kind, controller)) continue;
     std::int32_t at = -1;
-    visit_table(catalogue, tables[k], [&](const auto& table) { at = first_match(table, tag, ds); });
+    visit_table(catalogue, kind, [&](const auto& table) { at = first_match(table, tag, ds); });
     if (at >= 0) {
-      found = {SEARCH_CODES[k], at};
+      found = {TAG_KINDS[kind].Code, at};
       return true;
     }
   }
@@ -93,10 +82,9 @@ bool find_binding_indexed(const TagIndex& index, const TagCatalogue& catalogue, 
                           const char* tag, std::int32_t ds, Binding& found) {
   const TagIndexSlot* slot = find_tag(index, catalogue, tag, ds);
   if (slot == nullptr) return false;
-  const int* tables = searched_tables(controller);
-  for (int k = 0; k < SEARCHED_TABLES; ++k) {
-    if (slot->First[tables[k]] != 0) {
-      found = {SEARCH_CODES[k], slot->First[tables[k]] - 1};
+  for (int kind = 0; kind < TAG_TABLES; ++kind) {
+    if (searched_by(kind, controller) && slot->First[kind] != 0) {
+      found = {TAG_KINDS[kind].Code, slot->First[kind] - 1};
       return true;
     }
   }
@@ -113,11 +101,11 @@ ConfigureResult configure_checked(DCSData* data, const TagCatalogue& catalogue) 
     return CONFIGURE_PV_TEXT_EMPTY;
   }
   if (EmuGetInitLength() <= EMPTY_INIT_LENGTH) {
-    show_message(kNoTagsText, kConfigCaption);
+    show_message(NO_TAGS_TEXT, CONFIG_CAPTION);
     return CONFIGURE_NO_TAGS;
   }
   if (!catalogue_exists(catalogue)) {
-    show_message(kNoCatalogueText, kConfigCaption);
+    show_message(NO_CATALOGUE_TEXT, CONFIG_CAPTION);
     return CONFIGURE_NO_CATALOGUE;
   }
   // Items of a list without the driver's fields have no slots to bind.

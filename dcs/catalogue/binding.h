@@ -10,12 +10,6 @@
 #include "record/dcs_data.h"
 #include "record/fields.h"
 
-// The binding codes in CtrlType and PVType; any other value is unbound.
-inline constexpr std::int32_t BIND_ANALOG = 1;    // AO for a controller, AI for a process variable
-inline constexpr std::int32_t BIND_DISCRETE = 2;  // DO for a controller, DI for a process variable
-inline constexpr std::int32_t BIND_DCD = 3;
-inline constexpr std::int32_t BIND_CALC = 4;
-
 // Where an item binds: the code of its table's kind and the entry's index.
 struct Binding {
   std::int32_t code;

@@ -9,17 +9,6 @@
 
 namespace {
 
-constexpr const char* SECTION_HEADERS[INIT_SECTIONS] = {"*AI*", "*AO*",  "*DI*",
-                                                        "*DO*", "*DCD*", "*CALC*"};
-constexpr const char* SECTION_NAMES[INIT_SECTIONS] = {"AI", "AO", "DI", "DO", "DCD", "CALC"};
-// Name, one skipped token, Id, then Low and High, or the 17 state values.
-constexpr int RECORD_TOKENS[INIT_SECTIONS] = {5, 5, 3, 3, 3 + DCD_STATE_VALUES, 3};
-constexpr int ID_FIELD = 2;
-// Which kind of item searches a table: controllers read AO, DO, DCD and
-// CALC; process variables write AI and DI and may bind to DCD and CALC.
-constexpr bool CONTROLLER_SEARCHES[INIT_SECTIONS] = {false, true, false, true, true, true};
-constexpr bool POINT_SEARCHES[INIT_SECTIONS] = {true, false, true, false, true, true};
-
 // No warning, among the results of the number checks.
 constexpr std::uint8_t NO_WARNING = 0xff;
 
@@ -36,7 +25,7 @@ bool is_hex_digit(char c) {
 
 int exact_section(const char* token) {
   for (int section = 0; section < INIT_SECTIONS; ++section) {
-    if (std::strcmp(token, SECTION_HEADERS[section]) == 0) return section;
+    if (std::strcmp(token, TAG_KINDS[section].Header) == 0) return section;
   }
   return NO_INIT_SECTION;
 }
@@ -53,7 +42,7 @@ HeaderLook header_look(const char* token, int* section) {
   if (length < 3 || first[0] != '*' || first[length - 1] != '*') return NOT_LIKE_A_HEADER;
   *section = NO_INIT_SECTION;
   for (int s = 0; s < INIT_SECTIONS; ++s) {
-    const char* header = SECTION_HEADERS[s];
+    const char* header = TAG_KINDS[s].Header;
     if (std::strlen(header) != length) continue;
     bool same = true;
     for (std::size_t i = 0; i < length && same; ++i) {
@@ -140,7 +129,7 @@ bool walk(InitCheck& check) {
     check.Tokens[name].Record = name;
     check.Tokens[name].Entry = check.Records[section] < MAXTAGS ? check.Records[section] : -1;
     ++check.Records[section];
-    for (int field = 1; field < RECORD_TOKENS[section]; ++field) {
+    for (int field = 1; field < TAG_KINDS[section].RecordTokens; ++field) {
       bool past_end = *cursor == '\0';
       token = next_token(&cursor);
       if (!add_token(check, lines, token, ROLE_FIELD, section)) return false;
@@ -209,16 +198,16 @@ std::uint8_t id_base_warning(const char* token) {
 
 // The number warning of one field, if any.
 std::uint8_t number_warning(const InitToken& token) {
-  if (token.Field < ID_FIELD) return NO_WARNING;
+  if (token.Field < ID_TOKEN) return NO_WARNING;
   const char* end = nullptr;
-  if (token.Field == ID_FIELD) {
+  if (token.Field == ID_TOKEN) {
     parse_id(token.Text, &end);
   } else {
     parse_real(token.Text, &end);
   }
   if (end == token.Text) return WARN_NOT_A_NUMBER;
   if (!only_blanks(end)) return WARN_PARTLY_A_NUMBER;
-  return token.Field == ID_FIELD ? id_base_warning(token.Text) : NO_WARNING;
+  return token.Field == ID_TOKEN ? id_base_warning(token.Text) : NO_WARNING;
 }
 
 struct Emitter {
@@ -281,7 +270,7 @@ void token_warnings(const Emitter& out) {
           // One warning for the record, at its first missing field.
           if (!check.Tokens[i - 1].PastEnd || check.Tokens[i - 1].Role != ROLE_FIELD) {
             out.emit(WARN_CUT_SHORT, check.Tokens[token.Record].Line, i, token.Section,
-                     RECORD_TOKENS[token.Section] - token.Field);
+                     TAG_KINDS[token.Section].RecordTokens - token.Field);
           }
           break;
         }
@@ -365,7 +354,7 @@ void duplicate_warnings(const Emitter& out) {
   for (std::int32_t i = 0; i < check.TokenCount; ++i) {
     const InitToken& token = check.Tokens[i];
     if (token.Role != ROLE_NAME || token.Entry < 0) continue;
-    keys[n++] = {token.Text, parse_id(check.Tokens[i + ID_FIELD].Text), token.Section, token.Entry,
+    keys[n++] = {token.Text, parse_id(check.Tokens[i + ID_TOKEN].Text), token.Section, token.Entry,
                  i};
   }
   sort_keys(keys, n);
@@ -376,8 +365,8 @@ void duplicate_warnings(const Emitter& out) {
     for (last = first; last < n && compare_names(keys[first].Name, keys[last].Name) == 0 &&
                        keys[first].Id == keys[last].Id;
          ++last) {
-      for_controllers += CONTROLLER_SEARCHES[keys[last].Section];
-      for_points += POINT_SEARCHES[keys[last].Section];
+      for_controllers += searched_by(keys[last].Section, true);
+      for_points += searched_by(keys[last].Section, false);
       group[last - first] = keys[last].Token;
       if (keys[last].Token < earliest) earliest = keys[last].Token;
     }
@@ -392,14 +381,14 @@ void duplicate_warnings(const Emitter& out) {
 
 void append_record(MessageText& text, const InitCheck& check, const InitToken& token) {
   const InitToken& name = check.Tokens[token.Record];
-  append_text(text, "the %s record ", SECTION_NAMES[name.Section]);
+  append_text(text, "the %s record ", TAG_KINDS[name.Section].Name);
   append_token(text, name.Text);
   if (name.Line != token.Line) append_text(text, " (line %d)", name.Line);
 }
 
 void append_entry(MessageText& text, const InitCheck& check, std::int32_t name) {
   const InitToken& token = check.Tokens[name];
-  append_text(text, "%s[%d] (line %d)", SECTION_NAMES[token.Section], token.Entry, token.Line);
+  append_text(text, "%s[%d] (line %d)", TAG_KINDS[token.Section].Name, token.Entry, token.Line);
 }
 
 void append_header_reason(MessageText& text, HeaderLook look) {
@@ -516,15 +505,13 @@ void append_token(MessageText& text, const char* token) {
   append_text(text, "\"");
 }
 
-const char* init_section_header(int section) { return SECTION_HEADERS[section]; }
-const char* init_section_name(int section) { return SECTION_NAMES[section]; }
-int init_record_tokens(int section) { return RECORD_TOKENS[section]; }
+const char* init_section_name(int section) { return TAG_KINDS[section].Name; }
 
 const char* init_field_name(int section, int field, char* buffer, std::size_t size) {
   static const char* const RANGED[] = {"name", "skipped token", "data set", "Low", "High"};
-  if (field <= ID_FIELD || section <= 1) return RANGED[field];
+  if (field <= ID_TOKEN || section != KIND_DCD) return RANGED[field];
   MessageText name = message_text(buffer, size);
-  append_text(name, "state value %d", field - ID_FIELD - 1);
+  append_text(name, "state value %d", field - ID_TOKEN - 1);
   return buffer;
 }
 
@@ -598,7 +585,7 @@ void token_warning_text(const InitCheck& check, const InitWarning& warning, cons
       append_token(text, token.Text);
       append_text(text, " is not ");
       if (section != NO_INIT_SECTION) {
-        append_text(text, "the header %s: ", SECTION_HEADERS[section]);
+        append_text(text, "the header %s: ", TAG_KINDS[section].Header);
       } else {
         append_text(text, "a header: ");
       }
@@ -609,7 +596,7 @@ void token_warning_text(const InitCheck& check, const InitWarning& warning, cons
         append_text(text,
                     "; it is read as the name of a record in the %s section, and the %d "
                     "tokens after it as that record's fields",
-                    SECTION_NAMES[token.Section], RECORD_TOKENS[token.Section] - 1);
+                    TAG_KINDS[token.Section].Name, TAG_KINDS[token.Section].RecordTokens - 1);
       }
       break;
     }
@@ -621,13 +608,13 @@ void token_warning_text(const InitCheck& check, const InitWarning& warning, cons
                   " as its %s; the section stays %s, and the tokens after it are read as "
                   "%s fields and records",
                   init_field_name(token.Section, token.Field, field_buffer, sizeof field_buffer),
-                  SECTION_NAMES[token.Section], SECTION_NAMES[token.Section]);
+                  TAG_KINDS[token.Section].Name, TAG_KINDS[token.Section].Name);
       break;
     case WARN_NAME_BLANKS: {
       std::size_t length = std::strlen(token.Text);
       bool leading = is_blank(token.Text[0]);
       bool trailing = is_blank(token.Text[length - 1]);
-      append_text(text, "the %s tag name ", SECTION_NAMES[token.Section]);
+      append_text(text, "the %s tag name ", TAG_KINDS[token.Section].Name);
       append_token(text, token.Text);
       append_text(
           text, " has %s blanks, which an item's TAG must carry to bind to it",
@@ -637,14 +624,14 @@ void token_warning_text(const InitCheck& check, const InitWarning& warning, cons
     case WARN_DUPLICATE: {
       append_token(text, token.Text);
       append_text(text, " data set %d stands %d times: ",
-                  parse_id(check.Tokens[warning.Token + ID_FIELD].Text), warning.Count);
+                  parse_id(check.Tokens[warning.Token + ID_TOKEN].Text), warning.Count);
       std::int32_t controller = -1;
       std::int32_t point = -1;
       for (std::int32_t k = 0; k < warning.Count; ++k) {
         std::int32_t name = warning.Group[k];
         int section = static_cast<unsigned char>(check.Tokens[name].Section);
-        if (controller < 0 && CONTROLLER_SEARCHES[section]) controller = name;
-        if (point < 0 && POINT_SEARCHES[section]) point = name;
+        if (controller < 0 && searched_by(section, true)) controller = name;
+        if (point < 0 && searched_by(section, false)) point = name;
         if (k < SHOWN_DUPLICATES) {
           if (k > 0) append_text(text, ", ");
           append_entry(text, check, name);
@@ -689,7 +676,7 @@ void token_warning_text(const InitCheck& check, const InitWarning& warning, cons
       }
       if (warning.Kind == WARN_NOT_A_NUMBER) {
         append_text(text, ", not a number: it is read as 0");
-      } else if (token.Field == ID_FIELD) {
+      } else if (token.Field == ID_TOKEN) {
         append_text(text, ": only its beginning is a number, read as %d", parse_id(token.Text));
       } else {
         // The number as it is written at the token's start: what was read.
@@ -763,7 +750,7 @@ void init_warning_text(const InitCheck& check, const InitWarning& warning, Messa
       append_text(text,
                   "the %s table is full at %d entries: %d further records are read and "
                   "dropped",
-                  SECTION_NAMES[warning.Section], MAXTAGS, warning.Count);
+                  TAG_KINDS[warning.Section].Name, MAXTAGS, warning.Count);
       break;
     case WARN_CRLF:
       append_text(text,

@@ -26,14 +26,12 @@ void append_text(MessageText& text, const char* format, ...) __attribute__((form
 // a long token cut with "...".
 void append_token(MessageText& text, const char* token);
 
-inline constexpr int INIT_SECTIONS = 6;
-inline constexpr int NO_INIT_SECTION = -1;
+// A section is the kind of its header, an index into TAG_KINDS.
+inline constexpr int INIT_SECTIONS = TAG_TABLES;
+inline constexpr int NO_INIT_SECTION = NO_KIND;
 
-// The header of each section and the tokens of one of its records, in the
-// order of the tables.
-const char* init_section_header(int section);
+// The table's name of a section, NO_INIT_SECTION excepted.
 const char* init_section_name(int section);
-int init_record_tokens(int section);
 // What the field at a position of a record holds ("data set", "High",
 // "state value 3"); the buffer holds a name that is made up.
 const char* init_field_name(int section, int field, char* buffer, std::size_t size);

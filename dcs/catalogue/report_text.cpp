@@ -1,13 +1,11 @@
 #include "catalogue/report_text.h"
 
-#include "catalogue/binding.h"
+#include "catalogue/tag_kinds.h"
 #include "catalogue/unbound_reason.h"
 
 void catalogue_summary_text(const TagCatalogue& catalogue, MessageText& text) {
-  int section = 0;
-  for_each_table(catalogue, [&](const auto& table) {
-    append_text(text, section == 0 ? "%s %d" : ", %s %d", init_section_name(section), table.Count);
-    ++section;
+  for_each_kind(catalogue, [&](const auto& table, int kind) {
+    append_text(text, kind == 0 ? "%s %d" : ", %s %d", TAG_KINDS[kind].Name, table.Count);
   });
 }
 
@@ -29,18 +27,8 @@ void init_warning_line(const InitCheck& check, const InitWarning& warning, Messa
 }
 
 const char* bound_table(bool controller, std::int32_t code) {
-  switch (code) {
-    case BIND_ANALOG:
-      return controller ? "AO" : "AI";
-    case BIND_DISCRETE:
-      return controller ? "DO" : "DI";
-    case BIND_DCD:
-      return "DCD";
-    case BIND_CALC:
-      return "CALC";
-    default:
-      return nullptr;
-  }
+  int kind = bound_kind(controller, code);
+  return kind == NO_KIND ? nullptr : TAG_KINDS[kind].Name;
 }
 
 void item_binding_text(const ItemBinding& item, const TagCatalogue& catalogue,
@@ -53,7 +41,7 @@ void item_binding_text(const ItemBinding& item, const TagCatalogue& catalogue,
     return;
   }
   append_text(text, "code %d, %s[%d]", item.Code, table, item.Index);
-  if (!item.Controller && (item.Code == BIND_DCD || item.Code == BIND_CALC)) {
+  if (step_kind(item.Controller, item.Code) == NO_KIND) {
     append_text(text, ", which process variables do not write");
   }
 }

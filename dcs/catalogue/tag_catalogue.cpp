@@ -19,18 +19,13 @@ constexpr char LOAD_WARNING_TEXT[] =
     "Reload stored case or recreate new case";
 constexpr char LOAD_WARNING_CAPTION[] = "DCSLoadWarning";
 
-// Section headers, matched byte for byte, in the order of the tables.
-constexpr int SECTION_COUNT = TAG_TABLES;
-constexpr int NO_SECTION = -1;
-constexpr const char* SECTION_HEADERS[SECTION_COUNT] = {"*AI*", "*AO*",  "*DI*",
-                                                        "*DO*", "*DCD*", "*CALC*"};
-
+// The kind whose section header the token is, or NO_KIND.
 int section_of(const char* token) {
-  if (token[0] != '*') return NO_SECTION;  // every header starts so; most names do not
-  for (int section = 0; section < SECTION_COUNT; ++section) {
-    if (std::strcmp(token, SECTION_HEADERS[section]) == 0) return section;
+  if (token[0] != '*') return NO_KIND;  // every header starts so; most names do not
+  for (int kind = 0; kind < TAG_TABLES; ++kind) {
+    if (std::strcmp(token, TAG_KINDS[kind].Header) == 0) return kind;
   }
-  return NO_SECTION;
+  return NO_KIND;
 }
 
 template <typename Entry>
@@ -72,7 +67,8 @@ void read_extra_fields(DcdTag& entry, char** cursor) {
   for (double& value : entry.StateValue) value = parse_real(next_token(cursor));
 }
 
-char* copy_text(const char* text) {
+// The entry's own copy of a tag's name, from the module's heap.
+char* copy_name(const char* text) {
   std::size_t size = std::strlen(text) + 1;
   auto* copy = static_cast<char*>(std::malloc(size));
   if (copy != nullptr) std::memcpy(copy, text, size);
@@ -83,7 +79,7 @@ char* copy_text(const char* text) {
 // to the load with a block of at least max(count, 1) entries: exactly that
 // after an earlier load's trim, or more when the trim was refused.
 struct Capacities {
-  std::int32_t entries[SECTION_COUNT];
+  std::int32_t entries[TAG_TABLES];
 };
 
 template <typename Entry>
@@ -141,7 +137,7 @@ bool append_record(TagTable<Entry>& table, std::int32_t& capacity, const char* n
   if (table.Count == MAXTAGS) return true;
 
   if (!make_room(table, capacity)) return false;
-  entry.Name = copy_text(name);
+  entry.Name = copy_name(name);
   if (entry.Name == nullptr) return false;
   table.Entries[table.Count] = entry;
   ++table.Count;
@@ -153,18 +149,17 @@ bool append_record(TagTable<Entry>& table, std::int32_t& capacity, const char* n
 bool append_untrimmed(TagCatalogue& catalogue, char* text, Capacities& capacity) {
   if (!catalogue_exists(catalogue) && !create_tables(catalogue)) return false;
 
-  int section = 0;
-  for_each_table(catalogue,
-                 [&](auto& table) { capacity.entries[section++] = entries_held(table); });
+  for_each_kind(catalogue,
+                [&](auto& table, int kind) { capacity.entries[kind] = entries_held(table); });
 
   char* cursor = text;
-  section = NO_SECTION;
+  int section = NO_KIND;
   bool stored = true;
   // Only a record's first token may be a header or end the text; the tokens
   // after it are its fields, whatever they hold.
   for (char* token = next_token(&cursor); stored && *token != '\0'; token = next_token(&cursor)) {
     int header = section_of(token);
-    if (header != NO_SECTION) {
+    if (header != NO_KIND) {
       section = header;
     } else {
       visit_table(catalogue, section, [&](auto& table) {
@@ -176,8 +171,7 @@ bool append_untrimmed(TagCatalogue& catalogue, char* text, Capacities& capacity)
 }
 
 void trim_tables(TagCatalogue& catalogue, const Capacities& capacity) {
-  int section = 0;
-  for_each_table(catalogue, [&](auto& table) { trim(table, capacity.entries[section++]); });
+  for_each_kind(catalogue, [&](auto& table, int kind) { trim(table, capacity.entries[kind]); });
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <tuple>
+#include <utility>
+
+#include "catalogue/tag_kinds.h"
 
 // Entries, in the string's order. Name is a heap copy owned by the entry;
 // Handle is a word that belongs to the emulator's library (created as 0).
@@ -20,8 +24,6 @@ struct RangedTag {
   double Low;
   double High;
 };
-
-inline constexpr int DCD_STATE_VALUES = 17;
 
 struct DcdTag {
   char* Name;
@@ -41,7 +43,7 @@ struct TagTable {
 
 // A table's count is a signed 16-bit number. Further records of a full table
 // are read and dropped.
-inline constexpr std::int16_t MAXTAGS = 32767;
+inline constexpr std::int16_t MAXTAGS = INT16_MAX;
 
 // An initialization string of this length or less holds no tags: it is at
 // most the six headers, each on its own line.
@@ -49,10 +51,8 @@ inline constexpr std::int32_t EMPTY_INIT_LENGTH = 33;
 // A longer reported length is not believed: no buffer is allocated for it.
 inline constexpr std::int32_t MAX_INIT_LENGTH = 1 << 28;
 
-inline constexpr int TAG_TABLES = 6;
-
-// Either all six tables exist or none does. Tables are visited in the order
-// of the members.
+// Either all six tables exist or none does. Each member holds the entries of
+// the kind of the same position in TAG_KINDS, in their shape.
 struct TagCatalogue {
   TagTable<RangedTag> AI;
   TagTable<RangedTag> AO;
@@ -62,25 +62,40 @@ struct TagCatalogue {
   TagTable<PlainTag> CALC;
 };
 
-// Calls visit(table) for each of the six tables, in their order; the tables
-// are const when the catalogue is.
-template <typename Catalogue, typename Visit>
-void for_each_table(Catalogue& catalogue, Visit visit) {
-  visit(catalogue.AI);
-  visit(catalogue.AO);
-  visit(catalogue.DI);
-  visit(catalogue.DO);
-  visit(catalogue.DCD);
-  visit(catalogue.CALC);
+// Each kind's table, in the order of TAG_KINDS.
+inline constexpr auto KIND_TABLES =
+    std::make_tuple(&TagCatalogue::AI, &TagCatalogue::AO, &TagCatalogue::DI, &TagCatalogue::DO,
+                    &TagCatalogue::DCD, &TagCatalogue::CALC);
+static_assert(std::tuple_size_v<decltype(KIND_TABLES)> == TAG_TABLES);
+
+// The table of kind `Kind`; const when the catalogue is.
+template <int Kind, typename Catalogue>
+auto& table_of(Catalogue& catalogue) {
+  return catalogue.*std::get<Kind>(KIND_TABLES);
 }
 
-// Calls visit(table) for the table at `position` in that order (0 for AI to
-// 5 for CALC); for any other position, for none.
+template <typename Catalogue, typename Visit, int... Kinds>
+void visit_kinds(Catalogue& catalogue, Visit& visit, std::integer_sequence<int, Kinds...>) {
+  (visit(table_of<Kinds>(catalogue), Kinds), ...);
+}
+
+// Calls visit(table, kind) for each of the six tables, in their order.
 template <typename Catalogue, typename Visit>
-void visit_table(Catalogue& catalogue, int position, Visit visit) {
-  int at = 0;
-  for_each_table(catalogue, [&](auto& table) {
-    if (at++ == position) visit(table);
+void for_each_kind(Catalogue& catalogue, Visit visit) {
+  visit_kinds(catalogue, visit, std::make_integer_sequence<int, TAG_TABLES>());
+}
+
+// Calls visit(table) for each of the six tables, in their order.
+template <typename Catalogue, typename Visit>
+void for_each_table(Catalogue& catalogue, Visit visit) {
+  for_each_kind(catalogue, [&visit](auto& table, int) { visit(table); });
+}
+
+// Calls visit(table) for the table of `kind`; for any other number, for none.
+template <typename Catalogue, typename Visit>
+void visit_table(Catalogue& catalogue, int kind, Visit visit) {
+  for_each_kind(catalogue, [&](auto& table, int each) {
+    if (each == kind) visit(table);
   });
 }
 

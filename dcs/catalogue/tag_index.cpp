@@ -23,15 +23,15 @@ std::uint32_t key_hash(const char* name, std::int32_t ds) {
   return hash != 0 ? hash : 1;
 }
 
-// Name and data set of entry `position` of table `table`.
+// Name and data set of entry `position` of the table of `kind`.
 struct EntryKey {
   const char* name;
   std::int32_t id;
 };
 
-EntryKey key_of(const TagCatalogue& catalogue, int table, int position) {
+EntryKey key_of(const TagCatalogue& catalogue, int kind, int position) {
   EntryKey key = {nullptr, 0};
-  visit_table(catalogue, table, [&](const auto& each) {
+  visit_table(catalogue, kind, [&](const auto& each) {
     key = {each.Entries[position].Name, each.Entries[position].Id};
   });
   return key;
@@ -74,17 +74,15 @@ bool build_tag_index(TagIndex& index, const TagCatalogue& catalogue) {
   }
   // Tables and entries in the catalogue's order, so the first entry of each
   // table with a key is the one recorded.
-  int table = 0;
-  for_each_table(catalogue, [&](const auto& each) {
+  for_each_kind(catalogue, [&](const auto& each, int kind) {
     for (int i = 0; i < each.Count; ++i) {
       const char* name = each.Entries[i].Name;
       std::int32_t ds = each.Entries[i].Id;
       std::uint32_t hash = key_hash(name, ds);
       TagIndexSlot& slot = probe(index, catalogue, name, ds, hash);
       slot.Hash = hash;
-      if (slot.First[table] == 0) slot.First[table] = static_cast<std::uint16_t>(i + 1);
+      if (slot.First[kind] == 0) slot.First[kind] = static_cast<std::uint16_t>(i + 1);
     }
-    ++table;
   });
   return true;
 }

@@ -22,15 +22,12 @@ void add_to(MessageText& list, const char* item) {
 template <typename Entry>
 void look_in(const TagTable<Entry>& table, int section, bool controller, const char* tag,
              std::int32_t ds, Sightings& found) {
-  // Controllers read AO, DO, DCD and CALC; process variables write AI and DI.
-  bool input_table = section == 0 || section == 2;
-  bool output_table = section == 1 || section == 3;
   for (std::int32_t i = 0; i < table.Count; ++i) {
     if (!same_tag_name(tag, table.Entries[i].Name)) continue;
     if (table.Entries[i].Id != ds) {
       append_text(found.other_ds, found.other_ds.Length == 0 ? "%d (%s)" : ", %d (%s)",
                   table.Entries[i].Id, init_section_name(section));
-    } else if ((controller && input_table) || (!controller && output_table)) {
+    } else if (!searched_by(section, controller)) {
       add_to(found.unusable, init_section_name(section));
       if (found.section == NO_INIT_SECTION) {
         found.section = section;
@@ -134,8 +131,23 @@ void explain_swallowed(const InitCheck& check, int section, std::int32_t entry, 
   }
 }
 
-std::int32_t tag_count(const TagCatalogue& c) {
-  return c.AI.Count + c.AO.Count + c.DI.Count + c.DO.Count + c.DCD.Count + c.CALC.Count;
+std::int32_t tag_count(const TagCatalogue& catalogue) {
+  std::int32_t count = 0;
+  for_each_table(catalogue, [&count](const auto& table) { count += table.Count; });
+  return count;
+}
+
+// "AO, DO, DCD and CALC": the tables a kind of item exchanges with.
+void add_called(MessageText& text, bool controller) {
+  int listed = 0;
+  int called = 0;
+  for (int kind = 0; kind < TAG_TABLES; ++kind) called += exchanged_by(kind, controller);
+  for (int kind = 0; kind < TAG_TABLES; ++kind) {
+    if (!exchanged_by(kind, controller)) continue;
+    ++listed;
+    const char* joint = listed == 1 ? "" : (listed == called ? " and " : ", ");
+    append_text(text, "%s%s", joint, TAG_KINDS[kind].Name);
+  }
 }
 
 }  // namespace
@@ -147,21 +159,20 @@ void unbound_reason(const TagCatalogue& catalogue, const InitCheck* check, bool 
   char unusable[64];
   Sightings found{message_text(other_ds, sizeof other_ds), message_text(usable, sizeof usable),
                   message_text(unusable, sizeof unusable)};
-  look_in(catalogue.AI, 0, controller, tag, ds, found);
-  look_in(catalogue.AO, 1, controller, tag, ds, found);
-  look_in(catalogue.DI, 2, controller, tag, ds, found);
-  look_in(catalogue.DO, 3, controller, tag, ds, found);
-  look_in(catalogue.DCD, 4, controller, tag, ds, found);
-  look_in(catalogue.CALC, 5, controller, tag, ds, found);
+  for_each_kind(catalogue, [&](const auto& table, int kind) {
+    look_in(table, kind, controller, tag, ds, found);
+  });
 
   if (found.usable.Length > 0) {
     append_token(text, tag);
     append_text(text, " data set %d is in %s, but the driver did not bind it", ds, usable);
   } else if (found.unusable.Length > 0) {
     append_token(text, tag);
-    append_text(text, " data set %d is only in %s, which %s", ds, unusable,
-                controller ? "controllers do not read (they read AO, DO, DCD and CALC)"
-                           : "process variables do not write (they write AI and DI)");
+    append_text(text, " data set %d is only in %s, which %s (they %s ", ds, unusable,
+                controller ? "controllers do not read" : "process variables do not write",
+                controller ? "read" : "write");
+    add_called(text, controller);
+    append_text(text, ")");
     if (check != nullptr) explain_swallowed(*check, found.section, found.entry, text);
   } else if (found.other_ds.Length > 0) {
     append_token(text, tag);

@@ -21,7 +21,7 @@ struct PlantReport {
 
 PlantReport plant_report = {};
 
-constexpr std::size_t kLineSize = 1024;
+constexpr std::size_t LINE_SIZE = 1024;
 
 // One line, control characters written out as the desk tool writes them
 // (\n, \r, \t, \xNN), so no text of the case or the string can start a line
@@ -48,7 +48,7 @@ void write_line(ReportFile& file, const char* line) {
 // A line assembled with append_text.
 template <typename... Arguments>
 void write_text(ReportFile& file, const char* format, Arguments... arguments) {
-  char buffer[kLineSize];
+  char buffer[LINE_SIZE];
   MessageText text = message_text(buffer, sizeof buffer);
   append_text(text, format, arguments...);
   write_line(file, buffer);
@@ -60,7 +60,7 @@ void write_size(ReportFile& file, std::int32_t length) {
 }
 
 void write_warning(void* context, const InitCheck& check, const InitWarning& warning) {
-  char buffer[kLineSize];
+  char buffer[LINE_SIZE];
   MessageText text = message_text(buffer, sizeof buffer);
   init_warning_line(check, warning, text);
   write_line(*static_cast<ReportFile*>(context), buffer);
@@ -96,7 +96,7 @@ void init_string_seen(const char* text, std::int32_t length) {
   write_size(file, length);
   InitCheck check;
   check_init_string(check, text, length);
-  char buffer[kLineSize];
+  char buffer[LINE_SIZE];
   MessageText reading = message_text(buffer, sizeof buffer);
   init_reading_text(check, reading);
   write_text(file, "reading: %s", buffer);
@@ -132,7 +132,7 @@ void write_items(ReportFile& file, const Item* items, std::int32_t count, bool d
     ItemBinding item = {
         controller,           slot_text(fields[SLOT_TAG]), slot_int(fields[SLOT_DS]),
         items[i].Active != 0, slot_int(fields[SLOT_TYPE]), slot_int(fields[SLOT_STRUCT_IDX])};
-    char buffer[kLineSize];
+    char buffer[LINE_SIZE];
     MessageText text = message_text(buffer, sizeof buffer);
     append_text(text, "%s %d ", kind, i);
     item_binding_text(item, catalogue, check, text);
@@ -186,7 +186,7 @@ void report_load(const TagCatalogue& catalogue, const LoadOutcome& outcome) {
   }
   if (outcome.Result == LOAD_OUT_OF_MEMORY) write_load_warning(file, WARN_OUT_OF_MEMORY, 0);
   if (catalogue_exists(catalogue)) {
-    char buffer[kLineSize];
+    char buffer[LINE_SIZE];
     MessageText summary = message_text(buffer, sizeof buffer);
     catalogue_summary_text(catalogue, summary);
     write_text(file, "catalogue: %s", buffer);
@@ -225,7 +225,7 @@ void report_failed_reads(const char* entry_point) {
       const FailedReads& reads = failures.Controllers[i];
       if (reads.Count == 0) continue;
       ++failing;
-      char buffer[kLineSize];
+      char buffer[LINE_SIZE];
       MessageText text = message_text(buffer, sizeof buffer);
       append_text(text, "controller %d: ", i);
       failed_reads_text(reads.Count, reads.LastStatus, text);

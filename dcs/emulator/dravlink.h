@@ -15,6 +15,19 @@
 #define DRAVLINK_API DCS_IMPORT
 #endif
 
+// The ordinal of each function, as dravlink.def binds them.
+enum DravlinkOrdinal : int {
+  ORDINAL_GET_INIT_LENGTH = 1,
+  ORDINAL_GET_INIT_STRING = 2,
+  ORDINAL_RESET = 3,
+  ORDINAL_WRITE_ANALOG_IN = 5,
+  ORDINAL_READ_ANALOG_OUT = 6,
+  ORDINAL_WRITE_DISCRETE_IN = 8,
+  ORDINAL_READ_DISCRETE_OUT = 9,
+  ORDINAL_READ_DCD_STATE = 10,
+  ORDINAL_READ_CALC = 11,
+};
+
 extern "C" {
 
 // Ordinal 1: length of the initialization string, terminating zero not

@@ -1,8 +1,10 @@
 #include "emulator/exchange.h"
 
+#include <cmath>
 #include <cstddef>
+#include <cstdint>
 
-#include "catalogue/binding.h"
+#include "catalogue/tag_catalogue.h"
 #include "emulator/dravlink.h"
 #include "record/fields.h"
 
@@ -10,13 +12,13 @@ namespace {
 
 // A status the library never gives for success: a call that leaves the
 // status unwritten does not count as a good reading.
-constexpr std::int32_t kStatusUnwritten = -1;
+constexpr std::int32_t STATUS_UNWRITTEN = -1;
 
-constexpr double kPercent = 0.01;
+constexpr double PERCENT = 0.01;
 
-constexpr std::int32_t kFirstState = 1;   // reads as 0.0
-constexpr std::int32_t kSecondState = 2;  // reads as 1.0
-constexpr std::int32_t kLastState = 16;   // states 3 to 16 read StateValue[state - 1]
+constexpr std::int32_t FIRST_STATE = 1;   // reads as 0.0
+constexpr std::int32_t SECOND_STATE = 2;  // reads as 1.0
+constexpr std::int32_t LAST_STATE = 16;   // states 3 to 16 read StateValue[state - 1]
 
 // The entry an item's index names, or null when the index lies outside the
 // table (or no table exists): then no call is made for the item.
@@ -26,13 +28,52 @@ Entry* entry_at(const TagTable<Entry>& table, std::int32_t index) {
   return &table.Entries[index];
 }
 
+// step_kind of the codes 0 to MAX_STEP_CODE, by kind of item, worked out at
+// compile time: a step looks it up for every item.
+constexpr std::int32_t MAX_STEP_CODE = 7;
+static_assert([] {
+  for (const TagKind& row : TAG_KINDS) {
+    if (row.Code < 0 || row.Code > MAX_STEP_CODE) return false;
+  }
+  return true;
+}());
+
+struct StepKinds {
+  std::int8_t of_code[2][MAX_STEP_CODE + 1];  // [controller][code]
+};
+
+constexpr StepKinds STEP_KINDS = [] {
+  StepKinds kinds = {};
+  for (int controller = 0; controller < 2; ++controller) {
+    for (std::int32_t code = 0; code <= MAX_STEP_CODE; ++code) {
+      kinds.of_code[controller][code] = static_cast<std::int8_t>(step_kind(controller != 0, code));
+    }
+  }
+  return kinds;
+}();
+
+int step_kind_of(bool controller, std::int32_t code) {
+  return code >= 0 && code <= MAX_STEP_CODE ? STEP_KINDS.of_code[controller ? 1 : 0][code]
+                                            : NO_KIND;
+}
+
+// The binding code that leads an item to the table whose step makes `Call`.
+template <StepCall Call>
+constexpr std::int32_t CODE_OF = TAG_KINDS[kind_of_call(Call)].Code;
+
+// The entry of the table whose step makes `Call`.
+template <StepCall Call>
+auto* step_entry(const TagCatalogue& tables, std::int32_t index) {
+  return entry_at(table_of<kind_of_call(Call)>(tables), index);
+}
+
 // Analog and calculated values arrive in percent of the case's unit.
 void finish_scaled_read(DCSCtrl& ctrl, std::int32_t status) {
   if (status != 0) {
     ctrl.OutValid = 0;
     return;
   }
-  ctrl.OutValue = ctrl.OutValue * kPercent;
+  ctrl.OutValue = ctrl.OutValue * PERCENT;
   ctrl.OutValid = 1;
 }
 
@@ -40,10 +81,10 @@ void finish_scaled_read(DCSCtrl& ctrl, std::int32_t status) {
 // take the entry's value for that state. Other states change nothing.
 void finish_state_read(DCSCtrl& ctrl, const DcdTag& entry, std::int32_t state,
                        std::int32_t status) {
-  if (state < kFirstState || state > kLastState) return;
-  if (state == kFirstState) {
+  if (state < FIRST_STATE || state > LAST_STATE) return;
+  if (state == FIRST_STATE) {
     ctrl.OutValue = 0.0;
-  } else if (state == kSecondState) {
+  } else if (state == SECOND_STATE) {
     ctrl.OutValue = 1.0;
   } else {
     ctrl.OutValue = entry.StateValue[state - 1];
@@ -65,38 +106,40 @@ std::int32_t read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_dr
   }
   const DCSValue* fields = ctrl.Fields;
   std::int32_t code = slot_int(fields[SLOT_TYPE]);
-  if (code < BIND_ANALOG || code > BIND_CALC) return 0;
+  if (step_kind_of(true, code) == NO_KIND) return 0;  // unbound: nothing changes
 
   std::int32_t index = slot_int(fields[SLOT_STRUCT_IDX]);
   std::int32_t ds = slot_int(fields[SLOT_DS]);
   char* tag = slot_text(fields[SLOT_TAG]);
-  std::int32_t status = kStatusUnwritten;
+  std::int32_t status = STATUS_UNWRITTEN;
   if (tag != nullptr) {
-    if (code == BIND_ANALOG) {
-      if (RangedTag* entry = entry_at(catalogue.AO, index)) {
+    if (code == CODE_OF<CALL_READ_ANALOG_OUT>) {
+      if (RangedTag* entry = step_entry<CALL_READ_ANALOG_OUT>(catalogue, index)) {
         EmuReadAnalogOut(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
         finish_scaled_read(ctrl, status);
         return status;
       }
-    } else if (code == BIND_DISCRETE) {
-      if (PlainTag* entry = entry_at(catalogue.DO, index)) {
+    } else if (code == CODE_OF<CALL_READ_DISCRETE_OUT>) {
+      if (PlainTag* entry = step_entry<CALL_READ_DISCRETE_OUT>(catalogue, index)) {
         std::int32_t value = 0;
         EmuReadDiscreteOut(ds, tag, &entry->Handle, &value, &status);
         if (status == 0) ctrl.OutValue = value;
         ctrl.OutValid = status == 0 ? 1 : 0;
         return status;
       }
-    } else if (code == BIND_DCD) {
-      if (DcdTag* entry = entry_at(catalogue.DCD, index)) {
+    } else if (code == CODE_OF<CALL_READ_DCD_STATE>) {
+      if (DcdTag* entry = step_entry<CALL_READ_DCD_STATE>(catalogue, index)) {
         std::int32_t state = 0;
         EmuReadDcdState(ds, tag, &entry->Handle, &state, &status);
         finish_state_read(ctrl, *entry, state, status);
         return status;
       }
-    } else if (PlainTag* entry = entry_at(catalogue.CALC, index)) {
-      EmuReadCalc(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
-      finish_scaled_read(ctrl, status);
-      return status;
+    } else if (code == CODE_OF<CALL_READ_CALC>) {
+      if (PlainTag* entry = step_entry<CALL_READ_CALC>(catalogue, index)) {
+        EmuReadCalc(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
+        finish_scaled_read(ctrl, status);
+        return status;
+      }
     }
   }
   // Bound, but to nothing the exchange can reach: no call, no good reading.
@@ -107,11 +150,11 @@ std::int32_t read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_dr
 // A discrete input takes Value truncated toward zero, saturated at the 32-bit
 // limits; a value that is not a number is not sent.
 bool discrete_input(double value, std::int32_t& sent) {
-  if (value != value) return false;
-  if (value >= 2147483648.0) {
-    sent = 2147483647;
-  } else if (value <= -2147483649.0) {
-    sent = -2147483647 - 1;
+  if (std::isnan(value)) return false;
+  if (value >= static_cast<double>(INT32_MAX) + 1.0) {
+    sent = INT32_MAX;
+  } else if (value <= static_cast<double>(INT32_MIN) - 1.0) {
+    sent = INT32_MIN;
   } else {
     sent = static_cast<std::int32_t>(value);
   }
@@ -127,12 +170,12 @@ void write_point(DCSPoint& point, TagCatalogue& catalogue, bool has_driver_field
   char* tag = slot_text(fields[SLOT_TAG]);
   if (tag == nullptr) return;
   // Nothing comes back for a process variable: its status is not examined.
-  std::int32_t status = kStatusUnwritten;
-  if (code == BIND_ANALOG) {
-    RangedTag* entry = entry_at(catalogue.AI, index);
+  std::int32_t status = STATUS_UNWRITTEN;
+  if (code == CODE_OF<CALL_WRITE_ANALOG_IN>) {
+    RangedTag* entry = step_entry<CALL_WRITE_ANALOG_IN>(catalogue, index);
     if (entry != nullptr) EmuWriteAnalogIn(ds, tag, &entry->Handle, value_address(point), &status);
-  } else if (code == BIND_DISCRETE) {
-    PlainTag* entry = entry_at(catalogue.DI, index);
+  } else if (code == CODE_OF<CALL_WRITE_DISCRETE_IN>) {
+    PlainTag* entry = step_entry<CALL_WRITE_DISCRETE_IN>(catalogue, index);
     std::int32_t value = 0;
     if (entry != nullptr && discrete_input(point.Value, value)) {
       EmuWriteDiscreteIn(ds, tag, &entry->Handle, &value, &status);
@@ -147,27 +190,41 @@ void write_point(DCSPoint& point, TagCatalogue& catalogue, bool has_driver_field
 // library calls in between run, instead of stalling the step at each item.
 // A short list stays in the cache from step to step and is not worth the
 // asking.
-constexpr std::int32_t kFieldsAhead = 32;
-constexpr std::int32_t kEntryAhead = 16;
-constexpr std::int32_t kLongList = 2048;
+constexpr std::int32_t FIELDS_AHEAD = 32;
+constexpr std::int32_t ENTRY_AHEAD = 16;
+constexpr std::int32_t LONG_LIST = 2048;
+
+// Each table's block, entry size and count, by kind: where asking ahead
+// finds an entry without visiting the tables.
+struct TableSpan {
+  const char* entries;
+  std::int32_t count;
+  std::uint32_t entry_size;
+};
+
+struct TableSpans {
+  TableSpan of_kind[TAG_TABLES];
+};
+
+TableSpans spans_of(const TagCatalogue& tables) {
+  TableSpans spans = {};
+  for_each_kind(tables, [&spans](const auto& table, int kind) {
+    spans.of_kind[kind] = {reinterpret_cast<const char*>(table.Entries), table.Count,
+                           static_cast<std::uint32_t>(sizeof *table.Entries)};
+  });
+  return spans;
+}
 
 // The entry an item's slots name, for asking ahead only: the exchange itself
 // decides again with the same rules.
-const void* entry_named(const DCSValue* fields, const TagCatalogue& tables, bool controller) {
+const void* entry_named(const DCSValue* fields, const TableSpans& spans, bool controller) {
   if (fields == nullptr) return nullptr;
+  int kind = step_kind_of(controller, slot_int(fields[SLOT_TYPE]));
+  if (kind == NO_KIND) return nullptr;
+  const TableSpan& span = spans.of_kind[kind];
   std::int32_t index = slot_int(fields[SLOT_STRUCT_IDX]);
-  switch (slot_int(fields[SLOT_TYPE])) {
-    case BIND_ANALOG:
-      return entry_at(controller ? tables.AO : tables.AI, index);
-    case BIND_DISCRETE:
-      return entry_at(controller ? tables.DO : tables.DI, index);
-    case BIND_DCD:
-      return controller ? entry_at(tables.DCD, index) : nullptr;
-    case BIND_CALC:
-      return controller ? entry_at(tables.CALC, index) : nullptr;
-    default:
-      return nullptr;
-  }
+  if (span.entries == nullptr || index < 0 || index >= span.count) return nullptr;
+  return span.entries + static_cast<std::size_t>(index) * span.entry_size;
 }
 
 // Calls exchange(item, tables, declared) for each item of a list in index order,
@@ -175,12 +232,13 @@ const void* entry_named(const DCSValue* fields, const TagCatalogue& tables, bool
 template <typename Item, typename Exchange>
 void exchange_list(Item* items, std::int32_t count, bool declared, TagCatalogue& tables,
                    bool controller, Exchange exchange) {
-  bool ask_ahead = declared && count >= kLongList;
+  bool ask_ahead = declared && count >= LONG_LIST;
+  TableSpans spans = spans_of(tables);
   for (std::int32_t i = 0; i < count; ++i) {
     if (ask_ahead) {
-      if (i + kFieldsAhead < count) __builtin_prefetch(items[i + kFieldsAhead].Fields);
-      if (i + kEntryAhead < count) {
-        __builtin_prefetch(entry_named(items[i + kEntryAhead].Fields, tables, controller));
+      if (i + FIELDS_AHEAD < count) __builtin_prefetch(items[i + FIELDS_AHEAD].Fields);
+      if (i + ENTRY_AHEAD < count) {
+        __builtin_prefetch(entry_named(items[i + ENTRY_AHEAD].Fields, spans, controller));
       }
     }
     exchange(items[i], tables, declared);

@@ -10,10 +10,10 @@
 
 namespace {
 
-constexpr char kReportVariable[] = "DRAVIK32_REPORT";
+constexpr char REPORT_VARIABLE[] = "DRAVIK32_REPORT";
 
 const char* report_path() {
-  const char* path = std::getenv(kReportVariable);
+  const char* path = std::getenv(REPORT_VARIABLE);
   return path != nullptr && *path != '\0' ? path : nullptr;
 }
 

@@ -100,15 +100,15 @@ struct DCSData {
 // The host's layout holds wherever pointers are 4 bytes wide (the Windows DLL
 // and the 32-bit Linux build); with 8-byte pointers the same declarations
 // simply grow.
-inline constexpr bool kHostPointerWidth = sizeof(void*) == 4;
+inline constexpr bool HOST_POINTER_WIDTH = sizeof(void*) == 4;
 #define DCS_AT(type, member, offset) \
-  static_assert(!kHostPointerWidth || offsetof(type, member) == (offset), #type "::" #member)
+  static_assert(!HOST_POINTER_WIDTH || offsetof(type, member) == (offset), #type "::" #member)
 
-static_assert(!kHostPointerWidth || sizeof(DCSValue) == 8);
-static_assert(!kHostPointerWidth || sizeof(DCSDataDef) == 24);
-static_assert(!kHostPointerWidth || sizeof(DCSCtrl) == 46);
-static_assert(!kHostPointerWidth || sizeof(DCSPoint) == 20);
-static_assert(!kHostPointerWidth || sizeof(DCSData) == 146);
+static_assert(!HOST_POINTER_WIDTH || sizeof(DCSValue) == 8);
+static_assert(!HOST_POINTER_WIDTH || sizeof(DCSDataDef) == 24);
+static_assert(!HOST_POINTER_WIDTH || sizeof(DCSCtrl) == 46);
+static_assert(!HOST_POINTER_WIDTH || sizeof(DCSPoint) == 20);
+static_assert(!HOST_POINTER_WIDTH || sizeof(DCSData) == 146);
 DCS_AT(DCSDataDef, Type, 0);
 DCS_AT(DCSDataDef, Name, 4);
 DCS_AT(DCSDataDef, Moniker, 8);

@@ -2,20 +2,17 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <new>
-
-#include "record/helpers.h"
 
 namespace {
 
 // Moniker series: definition k of a list is carried by ":ExtraData.<base + k>",
 // with the suffix ".[]" on the three item lists. Each series is a constant
 // table of exactly the list's limit of entries, built at compile time.
-constexpr std::size_t kMonikerBytes = 20;  // ":ExtraData.3099.[]" and its NUL
+constexpr std::size_t MONIKER_BYTES = 20;  // ":ExtraData.3099.[]" and its NUL
 
 template <std::int32_t Count>
 struct MonikerSeries {
-  char text[Count][kMonikerBytes] = {};
+  char text[Count][MONIKER_BYTES] = {};
 
   constexpr MonikerSeries(std::int32_t base, bool item_list) {
     for (std::int32_t k = 0; k < Count; ++k) {
@@ -37,10 +34,10 @@ struct MonikerSeries {
   }
 };
 
-constexpr MonikerSeries<MAXGENFIELDS> kGenMonikers(310, false);
-constexpr MonikerSeries<MAXCTRLFIELDS> kCtrlMonikers(340, true);
-constexpr MonikerSeries<MAXPVFIELDS> kPVMonikers(375, true);
-constexpr MonikerSeries<MAXPVIMPORTFIELDS> kPVImportMonikers(3075, true);
+constexpr MonikerSeries<MAXGENFIELDS> GEN_MONIKERS(310, false);
+constexpr MonikerSeries<MAXCTRLFIELDS> CTRL_MONIKERS(340, true);
+constexpr MonikerSeries<MAXPVFIELDS> PV_MONIKERS(375, true);
+constexpr MonikerSeries<MAXPVIMPORTFIELDS> PV_IMPORT_MONIKERS(3075, true);
 
 void reset_ctrl_companions(DCSData* data) {
   data->CtrlReal1 = 1.0;
@@ -58,40 +55,40 @@ struct ListShape {
   std::size_t def_count_at;
   std::size_t defs_at;
   std::size_t values_at;
-  const char (*monikers)[kMonikerBytes];
+  const char (*monikers)[MONIKER_BYTES];
   ListTraits traits;
 };
 
 // In the order of FieldList.
-constexpr ListShape kShapes[] = {
+constexpr ListShape SHAPES[] = {
     {offsetof(DCSData, GenDefCnt),
      offsetof(DCSData, GenDef),
      offsetof(DCSData, GenData),
-     kGenMonikers.text,
+     GEN_MONIKERS.text,
      {MAXGENFIELDS, "0 <= GenDefCnt <= MAXGENFIELDS", "Could not allocate DCSDataDef(Gen)",
       "Memory Allocation Error: GenData", nullptr}},
     {offsetof(DCSData, CtrlDefCnt),
      offsetof(DCSData, CtrlDef),
      offsetof(DCSData, CtrlDataDefault),
-     kCtrlMonikers.text,
+     CTRL_MONIKERS.text,
      {MAXCTRLFIELDS, "0 <= CtrlDefCnt <= MAXCTRLFIELDS", "Could not allocate DCSDataDef(Ctrl)",
       "Memory Allocation Error: CtrlDataDefault", reset_ctrl_companions}},
     {offsetof(DCSData, PVDefCnt),
      offsetof(DCSData, PVDef),
      offsetof(DCSData, PVDataDefault),
-     kPVMonikers.text,
+     PV_MONIKERS.text,
      {MAXPVFIELDS, "0 <= PVDefCnt <= MAXPVFIELDS", "Could not allocate DCSDataDef(PV)",
       "Memory Allocation Error: PVDataDefault", reset_pv_companions}},
     {offsetof(DCSData, PVImportDefCnt),
      offsetof(DCSData, PVImportDef),
      offsetof(DCSData, PVImportDataDefault),
-     kPVImportMonikers.text,
+     PV_IMPORT_MONIKERS.text,
      {MAXPVIMPORTFIELDS, "0 <= PVImportDefCnt <= MAXPVIMPORTFIELDS",
       "Could not allocate DCSDataDef(PVImport)", "Memory Allocation Error: PVImportDataDefault",
       reset_pvimport_companions}},
 };
 
-const ListShape& shape(FieldList list) { return kShapes[static_cast<std::size_t>(list)]; }
+const ListShape& shape(FieldList list) { return SHAPES[static_cast<std::size_t>(list)]; }
 
 // A member of the packed record, copied byte by byte. T is often a pointer:
 // its own bytes are what is copied.
@@ -107,32 +104,6 @@ template <typename T>
 void store(DCSData* data, std::size_t offset, T value) {
   // NOLINTNEXTLINE(bugprone-sizeof-expression)
   std::memcpy(reinterpret_cast<unsigned char*>(data) + offset, &value, sizeof(T));
-}
-
-// The length of `text`, or `limit` when it has at least that many characters;
-// reads no further.
-std::size_t bounded_length(const char* text, std::size_t limit) {
-  std::size_t n = 0;
-  while (n < limit && text[n] != '\0') ++n;
-  return n;
-}
-
-struct TextWrite {
-  std::int32_t result;
-  char* stored;  // what the target is to hold
-};
-
-// The one text writer behind every target; `held` is the driver's block that
-// the target holds, or null. The new block is filled before the old one is
-// released, so a text may be rewritten from itself.
-TextWrite copy_text(char* held, const char* text) {
-  if (text == nullptr) return {1, held};
-  std::size_t length = bounded_length(text, TEXT_BLOCK_BYTES);
-  if (length == TEXT_BLOCK_BYTES) return {1, held};  // no room for its NUL
-  auto* block = static_cast<char*>(std::malloc(TEXT_BLOCK_BYTES));
-  if (block != nullptr) std::memcpy(block, text, length + 1);
-  if (held != nullptr) std::free(held);
-  return {block != nullptr ? 0 : 1, block};
 }
 
 }  // namespace
@@ -178,45 +149,4 @@ DCSValue* list_value(const DCSData* data, FieldList list, std::int32_t k) {
 bool is_text_field(const DCSData* data, FieldList list, std::int32_t k) {
   const DCSDataDef* def = list_def(data, list, k);
   return def != nullptr && def->Type == FIELD_TEXT;
-}
-
-DCSDataDef* new_defs(FieldList list, std::int32_t count) {
-  auto* defs = static_cast<DCSDataDef*>(
-      ::operator new(sizeof(DCSDataDef) * static_cast<std::size_t>(count), std::nothrow));
-  if (defs == nullptr) return nullptr;
-  for (std::int32_t k = 0; k < count; ++k) {
-    defs[k].Type = FIELD_INT;
-    defs[k].Name = nullptr;
-    defs[k].Moniker = list_moniker(list, k);
-    defs[k].Aux = 0;
-    defs[k].AuxPtr1 = nullptr;
-    defs[k].AuxPtr2 = nullptr;
-  }
-  return defs;
-}
-
-DCSValue* new_slots(std::int32_t count) {
-  if (count < 0 || static_cast<std::size_t>(count) > SIZE_MAX / sizeof(DCSValue)) return nullptr;
-  std::size_t bytes = sizeof(DCSValue) * static_cast<std::size_t>(count);
-  void* slots = ::operator new(bytes, std::nothrow);
-  if (slots != nullptr) std::memset(slots, 0, bytes);
-  return static_cast<DCSValue*>(slots);
-}
-
-std::int32_t write_def_name(DCSData* data, FieldList list, std::int32_t k, const char* text) {
-  DCSDataDef* def = list_def(data, list, k);
-  if (def == nullptr) return 1;
-  TextWrite write = copy_text(def->Name, text);
-  def->Name = write.stored;
-  return write.result;
-}
-
-std::int32_t write_value_text(DCSData* data, FieldList list, std::int32_t k, const char* text) {
-  // Only a text field's slot takes text: the teardown releases text nowhere
-  // else, and a block stored in another slot would never be released.
-  DCSValue* slot = list_value(data, list, k);
-  if (slot == nullptr || !is_text_field(data, list, k)) return 1;
-  TextWrite write = copy_text(slot_text(*slot), text);
-  set_slot_text(*slot, write.stored);
-  return write.result;
 }

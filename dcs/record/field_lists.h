@@ -1,20 +1,22 @@
 // The record's four lists (general, controllers, process variables, PV
-// imports) described once. The declaration, the teardown and the helper
-// library reach a list's definition count, definition array and default (or
-// general value) array through these functions, so each step is written once
-// for all four lists.
+// imports) described once: where each list's members lie, its limit, its
+// monikers and its messages. The declaration, the teardown, the record's
+// blocks and the helper library reach a list's definition count, definition
+// array and default (or general value) array through these functions, so
+// each step is written once for all four lists.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "record/dcs_data.h"
 
 enum class FieldList : std::uint8_t { Gen, Ctrl, PV, PVImport };
 
-// Every text the driver stores lives in a block of this size: at most 63
-// characters and the terminating NUL.
-inline constexpr std::size_t TEXT_BLOCK_BYTES = 64;
+// Most field definitions per list.
+inline constexpr std::int32_t MAXGENFIELDS = 20;
+inline constexpr std::int32_t MAXCTRLFIELDS = 20;
+inline constexpr std::int32_t MAXPVFIELDS = 25;
+inline constexpr std::int32_t MAXPVIMPORTFIELDS = 25;
 
 // What differs between the lists besides their members.
 struct ListTraits {
@@ -49,21 +51,3 @@ DCSDataDef* list_def(const DCSData* data, FieldList list, std::int32_t k);
 DCSValue* list_value(const DCSData* data, FieldList list, std::int32_t k);
 // True when definition k exists and its slots hold text.
 bool is_text_field(const DCSData* data, FieldList list, std::int32_t k);
-
-// A new array of `count` definitions, each with Type 0, no Name, the list's
-// k-th moniker, Aux 0 and no AuxPtr1 or AuxPtr2; null when not obtained.
-// `count` lies within 0 and the list's limit.
-DCSDataDef* new_defs(FieldList list, std::int32_t count);
-// A new array of `count` slots with every byte zero; null when not obtained
-// or when `count` is negative or too large to allocate.
-DCSValue* new_slots(std::int32_t count);
-
-// The text writers: `text` goes into a new 64-byte block that replaces the
-// target, and the block the target held is released (the driver owns both a
-// definition's Name and the text in a FIELD_TEXT slot). Result 0 when the
-// text is stored; 1 when the block was not obtained (the target then holds
-// null) or when nothing was written: a null text, a text longer than 63
-// characters, a target that does not exist, or a slot of a field that is not
-// FIELD_TEXT.
-std::int32_t write_def_name(DCSData* data, FieldList list, std::int32_t k, const char* text);
-std::int32_t write_value_text(DCSData* data, FieldList list, std::int32_t k, const char* text);

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "host/user_messages.h"
-#include "record/field_lists.h"
+#include "record/record_blocks.h"
 
 namespace {
 
@@ -16,14 +16,14 @@ struct DeclaredField {
   std::int32_t default_value;  // integer fields only; a text field has no default text
 };
 
-constexpr std::int32_t kDeclaredCount = DRIVER_FIELDS;
+constexpr std::int32_t DECLARED_COUNT = DRIVER_FIELDS;
 
 // In slot order; a table index of -1 means none.
-constexpr DeclaredField kCtrlFields[kDeclaredCount] = {{"TAG", FIELD_TEXT, 0},
+constexpr DeclaredField CTRL_FIELDS[DECLARED_COUNT] = {{"TAG", FIELD_TEXT, 0},
                                                        {"DS", FIELD_INT, 1},
                                                        {"CtrlType", FIELD_INT, 0},
                                                        {"StructIdx", FIELD_INT, -1}};
-constexpr DeclaredField kPVFields[kDeclaredCount] = {{"TAG", FIELD_TEXT, 0},
+constexpr DeclaredField PV_FIELDS[DECLARED_COUNT] = {{"TAG", FIELD_TEXT, 0},
                                                      {"DS", FIELD_INT, 1},
                                                      {"PVType", FIELD_INT, 0},
                                                      {"StructIdx", FIELD_INT, -1}};
@@ -32,12 +32,12 @@ constexpr DeclaredField kPVFields[kDeclaredCount] = {{"TAG", FIELD_TEXT, 0},
 // obtained. Without a definition array the count stays 4 over a null array,
 // as after a failed alloc_*_defs, and nothing is written.
 bool declare_list(DCSData* data, L list, const DeclaredField* fields) {
-  set_list_def_count(data, list, kDeclaredCount);
-  DCSDataDef* defs = new_defs(list, kDeclaredCount);
+  set_list_def_count(data, list, DECLARED_COUNT);
+  DCSDataDef* defs = new_defs(list, DECLARED_COUNT);
   set_list_defs(data, list, defs);
   if (defs == nullptr) return false;
   bool complete = true;
-  for (std::int32_t k = 0; k < kDeclaredCount; ++k) {
+  for (std::int32_t k = 0; k < DECLARED_COUNT; ++k) {
     defs[k].Type = fields[k].type;
     if (write_def_name(data, list, k, fields[k].label) != 0) complete = false;
   }
@@ -53,7 +53,7 @@ bool allocate_defaults(DCSData* data, L list) {
 // Integer defaults fill bytes 0 to 3 of zeroed slots; a default array that
 // was not obtained gets none.
 void write_defaults(DCSData* data, L list, const DeclaredField* fields) {
-  for (std::int32_t k = 0; k < kDeclaredCount; ++k) {
+  for (std::int32_t k = 0; k < DECLARED_COUNT; ++k) {
     DCSValue* slot = list_value(data, list, k);
     if (slot != nullptr && fields[k].type != FIELD_TEXT) {
       set_slot_int(*slot, fields[k].default_value);
@@ -95,8 +95,8 @@ void release_list(DCSData* data, L list) {
 void declare_fields(DCSData* data) {
   data->GenDefCnt = 0;
   data->GenData = nullptr;
-  bool complete = declare_list(data, L::Ctrl, kCtrlFields);
-  complete = declare_list(data, L::PV, kPVFields) && complete;
+  bool complete = declare_list(data, L::Ctrl, CTRL_FIELDS);
+  complete = declare_list(data, L::PV, PV_FIELDS) && complete;
   complete = allocate_defaults(data, L::Ctrl) && complete;
   complete = allocate_defaults(data, L::PV) && complete;
   if (!complete) show_load_out_of_memory();
@@ -106,9 +106,9 @@ void declare_fields(DCSData* data) {
   data->CtrlReal2 = 0.0;
   data->CtrlReal3 = 0.0;
   data->CtrlReal4 = 0.0;
-  write_defaults(data, L::Ctrl, kCtrlFields);
+  write_defaults(data, L::Ctrl, CTRL_FIELDS);
   data->PVReal = 0.0;
-  write_defaults(data, L::PV, kPVFields);
+  write_defaults(data, L::PV, PV_FIELDS);
 }
 
 std::int32_t free_dcs_data(DCSData* data) {

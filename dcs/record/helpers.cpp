@@ -2,45 +2,11 @@
 
 #include <cstdlib>
 
-#include "host/user_messages.h"
-#include "record/field_lists.h"
+#include "record/record_blocks.h"
 
 namespace {
 
 using L = FieldList;
-
-constexpr char kApiCaption[] = "OVDCSAPI";
-constexpr char kApiErrorCaption[] = "OVDCSAPI Error";
-
-// Definition allocation for any list: the record is left as it was when the
-// count is out of range; the count is set even when the array is not obtained.
-std::int32_t alloc_defs(DCSData* data, L list, std::int32_t count) {
-  const ListTraits& traits = list_traits(list);
-  if (count < 0 || count > traits.limit) {
-    show_message(traits.range_message, kApiCaption);
-    return 0;
-  }
-  set_list_def_count(data, list, count);
-  DCSDataDef* defs = new_defs(list, count);
-  set_list_defs(data, list, defs);
-  if (defs == nullptr) {
-    show_message(traits.defs_message, kApiCaption);
-    return 0;
-  }
-  return 1;
-}
-
-std::int32_t alloc_values(DCSData* data, L list, std::int32_t count) {
-  const ListTraits& traits = list_traits(list);
-  DCSValue* values = new_slots(count);
-  set_list_values(data, list, values);
-  if (values == nullptr) {
-    show_message(traits.values_message, kApiErrorCaption);
-    return 0;
-  }
-  if (traits.reset_companions != nullptr) traits.reset_companions(data);
-  return 1;
-}
 
 // Definition members; a definition that does not exist reads as 0 or null.
 std::int32_t def_type(DCSData* data, L list, std::int32_t k) {

@@ -2,6 +2,14 @@
 // (gen), controllers (ctrl), process variables (pv) and PV imports
 // (pvimport).
 //
+// Why the library exists: it is the record's own interface, the complete set
+// of readers, writers, allocators and checks that code working on a DCSData
+// record is meant to use instead of its packed members. It is internal to the
+// module; nothing here is exported to the host. The driver itself needs two
+// of its checks, ctrl_text_fields_ok and pv_text_fields_ok, before it binds;
+// the rest is kept, and tested, so that the interface stays whole for the
+// code that comes to need it.
+//
 // Naming: <list>_<what> reads, set_<list>_<what> writes, alloc_<list>_<array>
 // allocates, and the checks end in _ok. <what> is
 //   def_count, count                    the definition count, the item count
@@ -20,7 +28,7 @@
 // texts as the stored pointer, not a copy. Writers return 0 when they stored
 // the value and 1 when they stored nothing; a text writer also returns 1
 // when its 64-byte block was not obtained, and the target then holds null
-// (see record/field_lists.h). Allocators and checks return 1 for success and
+// (see record/record_blocks.h). Allocators and checks return 1 for success and
 // 0 for failure.
 //
 // Indexes outside a list, and arrays that do not exist, are never read or
@@ -30,12 +38,7 @@
 #include <cstdint>
 
 #include "record/dcs_data.h"
-
-// Most field definitions per list.
-inline constexpr std::int32_t MAXGENFIELDS = 20;
-inline constexpr std::int32_t MAXCTRLFIELDS = 20;
-inline constexpr std::int32_t MAXPVFIELDS = 25;
-inline constexpr std::int32_t MAXPVIMPORTFIELDS = 25;
+#include "record/field_lists.h"  // the per-list limits, MAXGENFIELDS and the others
 
 // Counts.
 std::int32_t gen_def_count(DCSData* data);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "catalogue/tag_kinds.h"
 #include "host/platform.h"
 
 #ifdef DRAVLINK_IMPLEMENTATION
@@ -18,13 +19,14 @@
 
 extern "C" {
 
+// The kinds of tag, numbered as the driver's tables.
 enum DravlinkKind {
-  DRAVLINK_AI,
-  DRAVLINK_AO,
-  DRAVLINK_DI,
-  DRAVLINK_DO,
-  DRAVLINK_DCD,
-  DRAVLINK_CALC
+  DRAVLINK_AI = KIND_AI,
+  DRAVLINK_AO = KIND_AO,
+  DRAVLINK_DI = KIND_DI,
+  DRAVLINK_DO = KIND_DO,
+  DRAVLINK_DCD = KIND_DCD,
+  DRAVLINK_CALC = KIND_CALC
 };
 
 // The status a read gives for a tag the test has not scripted.

@@ -195,7 +195,7 @@ std::int32_t DCS_STDCALL EmuGetInitString(char* buffer) {
 
 std::int32_t DCS_STDCALL EmuReset(void) {
   DravlinkCall call{};
-  call.ordinal = 3;
+  call.ordinal = ORDINAL_RESET;
   log_call(call);
   return 0;
 }
@@ -204,7 +204,8 @@ double DCS_STDCALL EmuWriteAnalogIn(std::int32_t ds, char* tag, std::int32_t* ha
                                     std::int32_t* status) {
   if (lean_answer(handle, nullptr, kLeanReal, status)) return 0.0;
   Tag* entry = nullptr;
-  DravlinkCall& call = begin_call(5, DRAVLINK_AI, ds, tag, handle, value, &entry);
+  DravlinkCall& call =
+      begin_call(ORDINAL_WRITE_ANALOG_IN, DRAVLINK_AI, ds, tag, handle, value, &entry);
   call.real = entry->input_real = load<double>(value);
   entry->written = true;
   store(status, std::int32_t{0});
@@ -215,7 +216,8 @@ double DCS_STDCALL EmuReadAnalogOut(std::int32_t ds, char* tag, std::int32_t* ha
                                     std::int32_t* status) {
   if (lean_answer(handle, value, kLeanReal, status)) return kLeanReal;
   Tag* entry = nullptr;
-  DravlinkCall& call = begin_call(6, DRAVLINK_AO, ds, tag, handle, value, &entry);
+  DravlinkCall& call =
+      begin_call(ORDINAL_READ_ANALOG_OUT, DRAVLINK_AO, ds, tag, handle, value, &entry);
   answer_read(call, *entry, entry->real, value, status);
   return call.real;
 }
@@ -224,7 +226,8 @@ std::int32_t DCS_STDCALL EmuWriteDiscreteIn(std::int32_t ds, char* tag, std::int
                                             std::int32_t* value, std::int32_t* status) {
   if (lean_answer(handle, nullptr, kLeanInteger, status)) return 0;
   Tag* entry = nullptr;
-  DravlinkCall& call = begin_call(8, DRAVLINK_DI, ds, tag, handle, value, &entry);
+  DravlinkCall& call =
+      begin_call(ORDINAL_WRITE_DISCRETE_IN, DRAVLINK_DI, ds, tag, handle, value, &entry);
   call.integer = entry->input_integer = load<std::int32_t>(value);
   entry->written = true;
   store(status, std::int32_t{0});
@@ -235,7 +238,8 @@ std::int32_t DCS_STDCALL EmuReadDiscreteOut(std::int32_t ds, char* tag, std::int
                                             std::int32_t* value, std::int32_t* status) {
   if (lean_answer(handle, value, kLeanInteger, status)) return 0;
   Tag* entry = nullptr;
-  DravlinkCall& call = begin_call(9, DRAVLINK_DO, ds, tag, handle, value, &entry);
+  DravlinkCall& call =
+      begin_call(ORDINAL_READ_DISCRETE_OUT, DRAVLINK_DO, ds, tag, handle, value, &entry);
   answer_read(call, *entry, entry->integer, value, status);
   return 0;
 }
@@ -244,7 +248,8 @@ std::int32_t DCS_STDCALL EmuReadDcdState(std::int32_t ds, char* tag, std::int32_
                                          std::int32_t* state_out, std::int32_t* status) {
   if (lean_answer(handle, state_out, kLeanInteger, status)) return 0;
   Tag* entry = nullptr;
-  DravlinkCall& call = begin_call(10, DRAVLINK_DCD, ds, tag, handle, state_out, &entry);
+  DravlinkCall& call =
+      begin_call(ORDINAL_READ_DCD_STATE, DRAVLINK_DCD, ds, tag, handle, state_out, &entry);
   answer_read(call, *entry, entry->integer, state_out, status);
   return 0;
 }
@@ -253,7 +258,7 @@ double DCS_STDCALL EmuReadCalc(std::int32_t ds, char* tag, std::int32_t* handle,
                                std::int32_t* status) {
   if (lean_answer(handle, value, kLeanReal, status)) return kLeanReal;
   Tag* entry = nullptr;
-  DravlinkCall& call = begin_call(11, DRAVLINK_CALC, ds, tag, handle, value, &entry);
+  DravlinkCall& call = begin_call(ORDINAL_READ_CALC, DRAVLINK_CALC, ds, tag, handle, value, &entry);
   answer_read(call, *entry, entry->real, value, status);
   return call.real;
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "record/fields.h"
+
 namespace {
 constexpr std::size_t kOdd = 1;    // every block starts one byte off
 constexpr std::size_t kTail = 32;  // bytes beyond the driver's part
@@ -37,11 +39,11 @@ DCSValue* HostRecord::new_fields(std::int32_t def_count, const DCSValue* default
   if (defaults != nullptr && def_count > 0) {
     std::memcpy(fields, defaults, sizeof(DCSValue) * def_count);
   } else {
-    set_slot_int(fields[2], 0);
-    set_slot_int(fields[3], -1);
+    set_slot_int(fields[SLOT_TYPE], 0);
+    set_slot_int(fields[SLOT_STRUCT_IDX], -1);
   }
-  set_slot_text(fields[0], tag != nullptr ? text(tag) : nullptr);
-  set_slot_int(fields[1], ds);
+  set_slot_text(fields[SLOT_TAG], tag != nullptr ? text(tag) : nullptr);
+  set_slot_int(fields[SLOT_DS], ds);
   return fields;
 }
 
@@ -82,9 +84,9 @@ DCSPoint& HostRecord::pv(int i) { return data_->PV[i]; }
 DCSPoint& HostRecord::import(int i) { return data_->PVImport[i]; }
 
 void HostRecord::set_ctrl_tag(int i, const char* tag) {
-  set_slot_text(ctrl_slot(i, 0), tag != nullptr ? text(tag) : nullptr);
+  set_slot_text(ctrl_slot(i, SLOT_TAG), tag != nullptr ? text(tag) : nullptr);
 }
 
 void HostRecord::set_pv_tag(int i, const char* tag) {
-  set_slot_text(pv_slot(i, 0), tag != nullptr ? text(tag) : nullptr);
+  set_slot_text(pv_slot(i, SLOT_TAG), tag != nullptr ? text(tag) : nullptr);
 }

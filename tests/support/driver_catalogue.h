@@ -10,7 +10,16 @@
 
 #include <cstdint>
 
-enum class Table { AI, AO, DI, DO, DCD, CALC };
+#include "catalogue/tag_kinds.h"
+
+enum class Table {
+  AI = KIND_AI,
+  AO = KIND_AO,
+  DI = KIND_DI,
+  DO = KIND_DO,
+  DCD = KIND_DCD,
+  CALC = KIND_CALC
+};
 
 // The table holds `count` entries; -1: the driver holds no catalogue.
 ::testing::AssertionResult table_holds(Table table, int count);

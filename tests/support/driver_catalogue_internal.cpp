@@ -6,21 +6,9 @@ namespace {
 
 template <typename Visit>
 auto with_table(Table table, Visit visit) {
-  switch (table) {
-    case Table::AI:
-      return visit(tag_catalogue.AI);
-    case Table::AO:
-      return visit(tag_catalogue.AO);
-    case Table::DI:
-      return visit(tag_catalogue.DI);
-    case Table::DO:
-      return visit(tag_catalogue.DO);
-    case Table::DCD:
-      return visit(tag_catalogue.DCD);
-    case Table::CALC:
-      break;
-  }
-  return visit(tag_catalogue.CALC);
+  decltype(visit(tag_catalogue.CALC)) result{};
+  visit_table(tag_catalogue, static_cast<int>(table), [&](const auto& t) { result = visit(t); });
+  return result;
 }
 
 }  // namespace

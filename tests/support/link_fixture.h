@@ -6,6 +6,7 @@
 
 #include "driver/entry_points.h"
 #include "host_record.h"
+#include "record/fields.h"
 #include "standin_fixture.h"
 
 class LinkTest : public StandinTest {
@@ -20,10 +21,10 @@ class LinkTest : public StandinTest {
     DCSLoad(record.get());
   }
 
-  std::int32_t code_of_ctrl(int i) { return slot_int(record.ctrl_slot(i, 2)); }
-  std::int32_t index_of_ctrl(int i) { return slot_int(record.ctrl_slot(i, 3)); }
-  std::int32_t code_of_pv(int i) { return slot_int(record.pv_slot(i, 2)); }
-  std::int32_t index_of_pv(int i) { return slot_int(record.pv_slot(i, 3)); }
+  std::int32_t code_of_ctrl(int i) { return slot_int(record.ctrl_slot(i, SLOT_TYPE)); }
+  std::int32_t index_of_ctrl(int i) { return slot_int(record.ctrl_slot(i, SLOT_STRUCT_IDX)); }
+  std::int32_t code_of_pv(int i) { return slot_int(record.pv_slot(i, SLOT_TYPE)); }
+  std::int32_t index_of_pv(int i) { return slot_int(record.pv_slot(i, SLOT_STRUCT_IDX)); }
 
   // Packed members read as values: gtest's comparisons bind references,
   // which a misaligned member cannot take.
