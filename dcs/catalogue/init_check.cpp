@@ -444,9 +444,7 @@ void append_token(MessageText& text, const char* token) {
   append_text(text, "\"");
 }
 
-const char* init_section_header(int section) { return SECTION_HEADERS[section]; }
 const char* init_section_name(int section) { return SECTION_NAMES[section]; }
-int init_record_tokens(int section) { return RECORD_TOKENS[section]; }
 
 const char* init_field_name(int section, int field, char* buffer, std::size_t size) {
   static const char* const RANGED[] = {"name", "skipped token", "data set", "Low", "High"};

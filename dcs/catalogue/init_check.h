@@ -29,11 +29,8 @@ void append_token(MessageText& text, const char* token);
 inline constexpr int INIT_SECTIONS = 6;
 inline constexpr int NO_INIT_SECTION = -1;
 
-// The header of each section and the tokens of one of its records, in the
-// order of the tables.
-const char* init_section_header(int section);
+// The name of each section, in the order of the tables.
 const char* init_section_name(int section);
-int init_record_tokens(int section);
 // What the field at a position of a record holds ("data set", "High",
 // "state value 3"); the buffer holds a name that is made up.
 const char* init_field_name(int section, int field, char* buffer, std::size_t size);
