@@ -66,6 +66,13 @@ const std::string CLEAN = TITLE +
                           "*DCD*\nP1.STATE, state, 1,\n 0,0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15\n"
                           "*CALC*\nLIC1.ERR, error, 1\n";
 
+// A DI table filled, and two records more.
+const std::string FULL_DI = [] {
+  std::string text = TITLE + "*DI*\n";
+  for (int i = 0; i <= MAXTAGS; ++i) text += "A, x, 1\n";
+  return text + "LAST, x, 1\n";
+}();
+
 std::string crlf(const std::string& text) {
   std::string result;
   for (char c : text) result += c == '\n' ? std::string("\r\n") : std::string(1, c);
@@ -122,22 +129,95 @@ TEST_F(InitCheckTest, WarnsOfEachTrapAtItsLine) {
 }
 
 TEST_F(InitCheckTest, MessagesNameTheLineAndTheConsequence) {
-  Checked crlf_string(crlf(TITLE + "*AI*\nLT1.PV, level, 1, 0, 4\n"));
-  EXPECT_EQ(crlf_string.texts()[2],
-            "line 2: \"*AI*\\r\" is not the header *AI*: it ends in a carriage return (CRLF line "
-            "ends); it is skipped, as every token before the first header");
-
-  Checked swallowed(TITLE + "*AI*\nA, x, 1, 0\n*AO*\nB, y, 1, 0, 4\n");
-  EXPECT_EQ(swallowed.texts()[0],
-            "line 4: the AI record \"A\" (line 3) has too few fields: it takes \"*AO*\" as its "
-            "High; the section stays AI, and the tokens after it are read as AI fields and "
-            "records");
-
-  Checked duplicates(TITLE + "*AI*\nT, x, 1, 0, 1\n*AO*\nT, x, 1, 0, 1\nt, x, 1, 0, 1\n");
-  EXPECT_EQ(duplicates.texts()[0],
-            "line 3: \"T\" data set 1 stands 3 times: AI[0] (line 3), AO[0] (line 5), AO[1] "
-            "(line 6); a controller binds to AO[0] (line 5); a process variable binds to AI[0] "
-            "(line 3); the others are never bound");
+  struct Case {
+    const char* what;
+    std::string text;
+    std::size_t warning;  // its place among the string's warnings
+    std::string message;
+  };
+  const std::string dcd_states = ", 0,0,1,2,3,4,5,6,7,8,9,10,11,12,13,14";
+  const std::vector<Case> cases = {
+      {"a header with CRLF", crlf(TITLE + "*AI*\nLT1.PV, level, 1, 0, 4\n"), 2,
+       "line 2: \"*AI*\\r\" is not the header *AI*: it ends in a carriage return (CRLF line "
+       "ends); it is skipped, as every token before the first header"},
+      {"a swallowed header", TITLE + "*AI*\nA, x, 1, 0\n*AO*\nB, y, 1, 0, 4\n", 0,
+       "line 4: the AI record \"A\" (line 3) has too few fields: it takes \"*AO*\" as its "
+       "High; the section stays AI, and the tokens after it are read as AI fields and "
+       "records"},
+      {"duplicates", TITLE + "*AI*\nT, x, 1, 0, 1\n*AO*\nT, x, 1, 0, 1\nt, x, 1, 0, 1\n", 0,
+       "line 3: \"T\" data set 1 stands 3 times: AI[0] (line 3), AO[0] (line 5), AO[1] "
+       "(line 6); a controller binds to AO[0] (line 5); a process variable binds to AI[0] "
+       "(line 3); the others are never bound"},
+      {"an octal data set", TITLE + "*AI*\nA, x, 010, 0, 4\n", 0,
+       "line 3: the data set \"010\" of the AI record \"A\" is read as an octal number: 8"},
+      {"a hexadecimal data set", TITLE + "*DI*\nA,\nx, 0x1F\n", 0,
+       "line 4: the data set \"0x1F\" of the DI record \"A\" (line 3) is read as a "
+       "hexadecimal number: 31"},
+      {"an empty Low", TITLE + "*AI*\nD, x, 1, , 1\n", 0,
+       "line 3: the Low of the AI record \"D\" is empty, not a number: it is read as 0"},
+      {"a High with a unit", TITLE + "*AO*\nV, x, 1, 0, 2.5kg\n", 0,
+       "line 3: the High of the AO record \"V\" is \"2.5kg\": only its beginning is a number, "
+       "read as 2.5"},
+      {"a data set with letters", TITLE + "*DO*\nV, x, 12abc\n", 0,
+       "line 3: the data set of the DO record \"V\" is \"12abc\": only its beginning is a "
+       "number, read as 12"},
+      {"a state value not a number", TITLE + "*DCD*\nS, x, 1, 0,0,1,two" + dcd_states + "\n", 0,
+       "line 3: the state value 3 of the DCD record \"S\" is \"two\", not a number: it is read "
+       "as 0"},
+      {"two fields cut off", TITLE + "*AI*\nA, x, 1, 0, 4\nB, x, 1", 0,
+       "line 4: the AI record \"B\" is cut short by the end of the text: its last 2 fields are "
+       "read as 0"},
+      {"one field cut off", TITLE + "*AI*\nA, x, 1, 0, 4\nB, x, 1, 0", 0,
+       "line 4: the AI record \"B\" is cut short by the end of the text: its last field is read "
+       "as 0"},
+      {"a zero byte", TITLE + "*DI*\nA, x, 1\n" + std::string(1, '\0') + "B, x, 1\n", 0,
+       "line 4: a zero byte ends the text as the driver reads it; the 9 bytes from it on are "
+       "ignored"},
+      {"an empty token with lines after it", TITLE + "*AI*\nA, x, 1, 0, 4,,\nB, x, 1, 0, 4\n", 0,
+       "line 3: an empty token (two delimiters with only blanks between them) where a record "
+       "would begin ends the reading; the rest of the text, up to line 5, is ignored"},
+      {"an empty token on the last line", TITLE + "*AI*\nA, x, 1, 0, 4,, B", 0,
+       "line 3: an empty token (two delimiters with only blanks between them) where a record "
+       "would begin ends the reading; the rest of the text is ignored"},
+      {"one CRLF line", TITLE + "*DI*\nA, x, 1\r\nB, x, 2\n", 0,
+       "line 3: the line ends in a carriage return and a line feed (CRLF, 1 line): the driver "
+       "keeps the carriage return in the last token of each line, so a header alone on its "
+       "line is not recognised"},
+      {"a header with a blank in its token", TITLE + "*DI*\n*AO* , x, 1\n", 0,
+       "line 3: \"*AO* \" is not the header *AO*: blanks stand beside it in its token; it is "
+       "read as the name of a record in the DI section, and the 2 tokens after it as that "
+       "record's fields"},
+      {"an unknown header", "*TAGS*\n*DI*\nP1.RUN, running, 1\nP2.RUN, running, 1\n", 0,
+       "line 1: \"*TAGS*\" is not a header: no section has this header; it is skipped, as "
+       "every token before the first header"},
+      {"no header at all", TITLE + "AI\nA, x, 1, 0, 4\n", 0,
+       "no tag is read: no section header is recognised (*AI*, *AO*, *DI*, *DO*, *DCD* and "
+       "*CALC*, in capitals, each a token of its own)"},
+      {"a full table", FULL_DI, 0,
+       "the DI table is full at 32767 entries: 2 further records are read and dropped"},
+      {"headers and no record", TITLE + "*AI*\n*AO*\n", 0,
+       "no tag is read: no record follows a header before the reading ends"},
+      {"a name with a control character, a tab, a quote and a trailing blank",
+       TITLE + "*DI*\n\x01\tA\\\" , x, 1\n", 0,
+       "line 3: the DI tag name \"\\x01\\tA\\\\\\\" \" has trailing blanks, which an item's TAG "
+       "must carry to bind to it"},
+      {"a quoted name with a leading blank", TITLE + "*DI*\n\" B\", x, 1\n", 0,
+       "line 3: the DI tag name \" B\" has leading blanks, which an item's TAG must carry to "
+       "bind to it"},
+      {"a quoted name with blanks on both sides", TITLE + "*DI*\n\" B\n\", x, 1\n", 0,
+       "line 3: the DI tag name \" B\\n\" has leading and trailing blanks, which an item's TAG "
+       "must carry to bind to it"},
+      {"a long name is cut", TITLE + "*DI*\n" + std::string(70, 'N') + " , x, 1\n", 0,
+       "line 3: the DI tag name \"" + std::string(60, 'N') +
+           "...\" has trailing blanks, which an item's TAG must carry to bind to it"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Checked checked(c.text);
+    std::vector<std::string> texts = checked.texts();
+    ASSERT_LT(c.warning, texts.size());
+    EXPECT_EQ(texts[c.warning], c.message);
+  }
 }
 
 TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
@@ -171,6 +251,16 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
       {"other data sets", CLEAN, true, "LIC1.OUT", 2,
        "\"LIC1.OUT\" exists with other data sets only: 1 (AO)"},
       {"nowhere", CLEAN, false, "NOPE", 1, "no tag named \"NOPE\""},
+      {"other data sets in two tables", CLEAN, false, "LT1.PV", 2,
+       "\"LT1.PV\" exists with other data sets only: 1 (AI), 1 (AO)"},
+      {"in a table it searches", CLEAN, true, "lic1.out", 1,
+       "\"lic1.out\" data set 1 is in AO, but the driver did not bind it"},
+      {"only in two tables it does not search", TITLE + "*AO*\nX, x, 1, 0, 4\n*DO*\nX, x, 1\n",
+       false, "X", 1,
+       "\"X\" data set 1 is only in AO, DO, which process variables do not write (they write AI "
+       "and DI)"},
+      {"a record past a full table", FULL_DI, false, "LAST", 1,
+       "no tag named \"LAST\"; its DI record at line 32771 was dropped: the table was full"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
