@@ -50,10 +50,11 @@ struct Checked {
     return found;
   }
 
-  std::string reason(bool controller, const char* tag, std::int32_t ds) const {
+  std::string reason(bool controller, const char* tag, std::int32_t ds,
+                     bool with_check = true) const {
     char buffer[1024];
     MessageText text = message_text(buffer, sizeof buffer);
-    unbound_reason(check.Catalogue, &check, controller, tag, ds, text);
+    unbound_reason(check.Catalogue, with_check ? &check : nullptr, controller, tag, ds, text);
     return buffer;
   }
 };
@@ -95,8 +96,12 @@ TEST_F(InitCheckTest, WarnsOfEachTrapAtItsLine) {
        TITLE + "*AI*\nA, x, 1, 0, 4\n*ao*\nB, x, 1, 0, 4\n",
        {"not-a-header@4", "not-a-number@5", "cut-short@5"}},
       {"an unknown header before the first one is skipped",
-       "*TAGS*\n*DI*\nP1.RUN, running, 1\nP2.RUN, running, 1\n",
-       {"not-a-header@1"}},
+       "\n*TAGS*\n*DI*\nP1.RUN, running, 1\nP2.RUN, running, 1\n",
+       {"not-a-header@2"}},
+      {"an empty quoted name has no blanks", TITLE + "*DI*\n\"\", x, 1\n", {}},
+      {"the same name with another data set is no duplicate",
+       TITLE + "*AO*\nV, x, 2, 0, 1\nV, x, 1, 0, 1\n*DO*\nV, x, 2\n",
+       {"duplicate@3"}},
       {"a short record swallows the next header",
        TITLE + "*AI*\nA, x, 1, 0\n*AO*\nB, y, 1, 0, 4\n",
        {"swallowed-header@4"}},
@@ -141,7 +146,8 @@ TEST_F(InitCheckTest, MessagesNameTheLineAndTheConsequence) {
     std::size_t warning;  // its place among the string's warnings
     std::string message;
   };
-  const std::string dcd_states = ", 0,0,1,2,3,4,5,6,7,8,9,10,11,12,13,14";
+  // The last 13 of a DCD record's 17 state values.
+  const std::string dcd_states = ", 3,4,5,6,7,8,9,10,11,12,13,14,15";
   const std::vector<Case> cases = {
       {"a header with CRLF", crlf(TITLE + "*AI*\nLT1.PV, level, 1, 0, 4\n"), 2,
        "line 2: \"*AI*\\r\" is not the header *AI*: it ends in a carriage return (CRLF line "
@@ -199,13 +205,22 @@ TEST_F(InitCheckTest, MessagesNameTheLineAndTheConsequence) {
       {"no header at all", TITLE + "AI\nA, x, 1, 0, 4\n", 0,
        "no tag is read: no section header is recognised (*AI*, *AO*, *DI*, *DO*, *DCD* and "
        "*CALC*, in capitals, each a token of its own)"},
+      {"a duplicate only controllers search", TITLE + "*AO*\nV, x, 1, 0, 1\nV, x, 1, 0, 1\n", 0,
+       "line 3: \"V\" data set 1 stands 2 times: AO[0] (line 3), AO[1] (line 4); a controller "
+       "binds to AO[0] (line 3); the others are never bound"},
+      {"a duplicate in tables both kinds search",
+       TITLE + "*DCD*\nS, x, 1, 0,0,1,2" + dcd_states + "\n*CALC*\nS, x, 1\n", 0,
+       "line 3: \"S\" data set 1 stands 2 times: DCD[0] (line 3), CALC[0] (line 5); a "
+       "controller binds to DCD[0] (line 3); a process variable binds to DCD[0] (line 3); the "
+       "others are never bound"},
       {"a full table", FULL_DI, 0,
        "the DI table is full at 32767 entries: 2 further records are read and dropped"},
       {"headers and no record", TITLE + "*AI*\n*AO*\n", 0,
        "no tag is read: no record follows a header before the reading ends"},
       {"a name with a control character, a tab, a quote and a trailing blank",
-       TITLE + "*DI*\n\x01\tA\\\" , x, 1\n", 0,
-       "line 3: the DI tag name \"\\x01\\tA\\\\\\\" \" has trailing blanks, which an item's TAG "
+       TITLE + "*DI*\n\x01\x7f\tA\\\" , x, 1\n", 0,
+       "line 3: the DI tag name \"\\x01\\x7f\\tA\\\\\\\" \" has trailing blanks, which an item's "
+       "TAG "
        "must carry to bind to it"},
       {"a quoted name with a leading blank", TITLE + "*DI*\n\" B\", x, 1\n", 0,
        "line 3: the DI tag name \" B\" has leading blanks, which an item's TAG must carry to "
@@ -226,6 +241,23 @@ TEST_F(InitCheckTest, MessagesNameTheLineAndTheConsequence) {
   }
 }
 
+// A message stops at the end of its buffer, zero-terminated, whatever is
+// appended after.
+TEST_F(InitCheckTest, MessagesAreCutAtTheirBuffersEnd) {
+  char buffer[8];
+  MessageText text = message_text(buffer, sizeof buffer);
+  append_text(text, "%s", "0123456789");
+  EXPECT_STREQ(buffer, "0123456");
+  EXPECT_EQ(text.Length, 7u);
+  append_token(text, "x");
+  append_text(text, "y");
+  EXPECT_STREQ(buffer, "0123456");
+  MessageText none = message_text(nullptr, 0);
+  append_text(none, "z");
+  EXPECT_EQ(none.Length, 0u);
+  EXPECT_STREQ(init_warning_code(WARN_CHECK_INCOMPLETE + 1), "unknown");
+}
+
 TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
   struct Case {
     const char* what;
@@ -234,6 +266,7 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
     const char* tag;
     std::int32_t ds;
     std::string reason;
+    bool with_check = true;
   };
   const std::vector<Case> cases = {
       {"trailing blanks", TITLE + "*AI*\nLT1.PV  , level, 1, 0, 4\n", false, "LT1.PV", 1,
@@ -267,11 +300,18 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
        "and DI)"},
       {"a record past a full table", FULL_DI, false, "LAST", 1,
        "no tag named \"LAST\"; its DI record at line 32771 was dropped: the table was full"},
+      {"only where it cannot bind, without the check",
+       TITLE + "*AI*\nA, x, 1, 0\n*AO*\nV1, y, 1, 0, 4\n", true, "V1", 1,
+       "\"V1\" data set 1 is only in AI, which controllers do not read (they read AO, DO, DCD "
+       "and CALC)",
+       false},
+      {"nowhere, without the check", "unit 7, V1\n*DO*\nV2, x, 1\nV3, x, 1\n", true, "V1", 1,
+       "no tag named \"V1\"", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Checked checked(c.text);
-    EXPECT_EQ(checked.reason(c.controller, c.tag, c.ds), c.reason);
+    EXPECT_EQ(checked.reason(c.controller, c.tag, c.ds, c.with_check), c.reason);
   }
 }
 
