@@ -98,7 +98,6 @@ TEST_F(InitCheckTest, WarnsOfEachTrapAtItsLine) {
       {"an unknown header before the first one is skipped",
        "\n*TAGS*\n*DI*\nP1.RUN, running, 1\nP2.RUN, running, 1\n",
        {"not-a-header@2"}},
-      {"an empty quoted name has no blanks", TITLE + "*DI*\n\"\", x, 1\n", {}},
       {"the same name with another data set is no duplicate",
        TITLE + "*AO*\nV, x, 2, 0, 1\nV, x, 1, 0, 1\n*DO*\nV, x, 2\n",
        {"duplicate@3"}},
