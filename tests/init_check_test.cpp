@@ -363,6 +363,8 @@ TEST_F(InitCheckTest, AnOutOfMemoryStopIsReported) {
   corva_fail_allocation(0, 0);
   EXPECT_EQ(starved.check.Stop, STOP_OUT_OF_MEMORY);
   EXPECT_EQ(starved.codes().at(0), "out-of-memory@0");
+  EXPECT_EQ(starved.texts().at(0),
+            "memory ran out while the tags were read; the tables keep what was read before");
 }
 
 }  // namespace
