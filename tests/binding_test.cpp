@@ -206,9 +206,18 @@ TEST_F(BindingTest, ImportsAndItemsWithoutTheDriversFieldsAreNotBound) {
   std::int32_t driver_fields = record.data().PVDefCnt;
   record.data().PVDefCnt = 0;  // a list whose records carry no driver slots
   record.add_point("AI.ONLY", 1);
+  record.add_controller("AO.ONLY", 1);
   ASSERT_EQ(configure(), 1);
   EXPECT_EQ(slot_int(import_fields[SLOT_TYPE]), 0);
   EXPECT_EQ(code_of_pv(0), 0);
+  EXPECT_EQ(code_of_ctrl(0), 1);
+  // Neither list carries the driver's slots: nothing to bind.
+  set_slot_int(record.ctrl_slot(0, 2), 0);
+  std::int32_t controller_fields = record.data().CtrlDefCnt;
+  record.data().CtrlDefCnt = 0;
+  ASSERT_EQ(configure(), 1);
+  record.data().CtrlDefCnt = controller_fields;
+  EXPECT_EQ(code_of_ctrl(0), 0);
   record.data().PVDefCnt = driver_fields;
 }
 

@@ -32,20 +32,46 @@ TEST_F(BridgeTest, HostMallocBlockIsReleasedByTheDriver) {
   EXPECT_EQ(driver_blocks(), 0);
 }
 
-TEST_F(BridgeTest, DriverArrayNewAndDeleteReachTheHost) {
-  void* block = probe_driver_new_array(40);
-  ASSERT_NE(block, nullptr);
-  EXPECT_EQ(corva_calls(CORVA_NEW), 1);
-  EXPECT_EQ(driver_blocks(), 1);
-  probe_driver_delete_array(block);
-  EXPECT_EQ(corva_calls(CORVA_DELETE), 1);
+TEST_F(BridgeTest, DriverStrdupBlockIsMeasuredAndReleasedByTheHost) {
+  char* copy = probe_driver_strdup("LT101.PV");
+  ASSERT_NE(copy, nullptr);
+  EXPECT_STREQ(copy, "LT101.PV");
+  EXPECT_EQ(corva_calls(CORVA_STRDUP), 1);
+  EXPECT_EQ(probe_driver_msize(copy), 9u);
+  EXPECT_EQ(corva_calls(CORVA_MSIZE), 1);
+  Corva_free(copy);
   EXPECT_EQ(driver_blocks(), 0);
+}
+
+// The host's heap stops the process when a block is released by the other
+// family, so each form must reach the host's new or delete.
+TEST_F(BridgeTest, EveryFormOfNewAndDeleteReachesTheHost) {
+  const ProbeNew news[] = {PROBE_NEW, PROBE_NEW_ARRAY, PROBE_NEW_NOTHROW, PROBE_NEW_ARRAY_NOTHROW};
+  const ProbeDelete deletes[] = {PROBE_DELETE,         PROBE_DELETE_ARRAY,
+                                 PROBE_DELETE_SIZED,   PROBE_DELETE_ARRAY_SIZED,
+                                 PROBE_DELETE_NOTHROW, PROBE_DELETE_ARRAY_NOTHROW};
+  for (ProbeNew form : news) {
+    for (ProbeDelete release : deletes) {
+      SCOPED_TRACE(std::to_string(form) + "/" + std::to_string(release));
+      corva_reset();
+      void* block = probe_driver_new(form, 40);
+      ASSERT_NE(block, nullptr);
+      EXPECT_EQ(corva_calls(CORVA_NEW), 1);
+      EXPECT_EQ(driver_blocks(), 1);
+      probe_driver_delete(release, block, 40);
+      EXPECT_EQ(corva_calls(CORVA_DELETE), 1);
+      EXPECT_EQ(driver_blocks(), 0);
+    }
+  }
 }
 
 TEST_F(BridgeTest, NullFromTheHostReachesTheDriverUnchanged) {
   corva_fail_allocation(1, 1);
   EXPECT_EQ(probe_driver_malloc(16), nullptr);
-  EXPECT_EQ(probe_driver_new_array(16), nullptr);
+  EXPECT_EQ(probe_driver_strdup("x"), nullptr);
+  for (ProbeNew form : {PROBE_NEW, PROBE_NEW_ARRAY, PROBE_NEW_NOTHROW, PROBE_NEW_ARRAY_NOTHROW}) {
+    EXPECT_EQ(probe_driver_new(form, 16), nullptr) << form;
+  }
   EXPECT_EQ(driver_blocks(), 0);
 }
 

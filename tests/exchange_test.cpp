@@ -8,6 +8,7 @@
 #include "driver_catalogue.h"
 #include "emulator/dravlink.h"
 #include "link_fixture.h"
+#include "record/fields.h"
 
 namespace {
 
@@ -146,19 +147,26 @@ TEST_F(ExchangeTest, IndexesOutsideTheirTableMakeNoCall) {
   record.add_controller("VALVE", 1);
   record.add_controller("ERR", 1);
   record.add_controller("STATE", 1);
+  record.add_controller("CMD", 1);
+  record.add_controller("VALVE", 1);
   record.add_point("LEVEL", 1);
   record.add_point("RUN", 1);
+  record.add_point("LEVEL", 1);
   bind();
   set_slot_int(record.ctrl_slot(0, SLOT_STRUCT_IDX), 2);  // AO holds two entries
   set_slot_int(record.ctrl_slot(1, SLOT_STRUCT_IDX), -1);
   set_slot_int(record.ctrl_slot(2, SLOT_STRUCT_IDX), 1);  // CALC holds one
   set_slot_int(record.ctrl_slot(3, SLOT_STRUCT_IDX), -5);
+  set_slot_int(record.ctrl_slot(4, SLOT_STRUCT_IDX), 1);  // DO holds one
   set_slot_int(record.pv_slot(0, SLOT_STRUCT_IDX), 1);
   set_slot_int(record.pv_slot(1, SLOT_STRUCT_IDX), -1);
-  for (int i = 0; i < 4; ++i) set_output(i, 3.25, 1);
+  // Bound, but without the tag's text: nothing to name in a call.
+  record.set_ctrl_tag(5, nullptr);
+  record.set_pv_tag(2, nullptr);
+  for (int i = 0; i < 6; ++i) set_output(i, 3.25, 1);
   step();
   EXPECT_EQ(dravlink_call_count(), 0);
-  for (int i = 0; i < 4; ++i) {
+  for (int i = 0; i < 6; ++i) {
     EXPECT_EQ(out_value(i), 3.25) << i;
     EXPECT_EQ(out_valid(i), 0) << i;
   }
@@ -280,6 +288,7 @@ TEST_F(ExchangeTest, ControllersWithoutTheDriversFieldsReadAsFailed) {
   record.add_controller("VALVE", 1);
   record.add_controller("VALVE", 1, /*active=*/0);
   record.add_controller("VALVE", 1);
+  record.add_point("LEVEL", 1);
   bind();
   dravlink_set_output(DRAVLINK_AO, 1, "VALVE", 40.0, 0, 0, 0);
   step();
@@ -290,10 +299,19 @@ TEST_F(ExchangeTest, ControllersWithoutTheDriversFieldsReadAsFailed) {
   set_output(2, 3.25, 1);
   dravlink_clear_calls();
   step();
-  EXPECT_EQ(dravlink_call_count(), 1);  // controller 0's
+  EXPECT_EQ(dravlink_call_count(), 2);  // controller 0's and the process variable's
   EXPECT_EQ(out_valid(2), 0);
   EXPECT_EQ(out_value(2), 3.25);
   record.ctrl(2).Fields = fields;
+
+  // A process variable list without the driver's fields sends nothing,
+  // whatever its slots hold.
+  std::int32_t point_definitions = record.data().PVDefCnt;
+  record.data().PVDefCnt = DRIVER_FIELDS - 1;
+  dravlink_clear_calls();
+  step();
+  record.data().PVDefCnt = point_definitions;
+  EXPECT_EQ(dravlink_call_count(), 2);  // the controllers' reads
 
   DCSDestroy(record.get());
   std::int32_t definitions = record.data().CtrlDefCnt;

@@ -358,6 +358,22 @@ TEST_F(HelpersTest, IndexesOutsideTheListsAreNeitherReadNorWritten) {
   EXPECT_EQ(set_gen_data_text(data(), 0, "X"), 1);
   EXPECT_EQ(set_ctrl_out_value(data(), 1, 1.0), 1);
   EXPECT_EQ(set_pvimport_value(data(), 0, 1.0), 1);
+  // Members and slots of records past the list's end, or of lists without records.
+  EXPECT_EQ(ctrl_active(data(), 1), 0);
+  EXPECT_EQ(pv_active(data(), 0), 0);
+  EXPECT_EQ(pvimport_active(data(), 0), 0);
+  EXPECT_EQ(pv_ident(data(), 0), 0);
+  EXPECT_EQ(pvimport_value(data(), 0), 0.0);
+  EXPECT_EQ(ctrl_value_a(data(), 1), 0.0);
+  EXPECT_EQ(ctrl_value_b(data(), 1), 0.0);
+  EXPECT_EQ(ctrl_value_c(data(), -1), 0.0);
+  EXPECT_EQ(ctrl_out_value(data(), 1), 0.0);
+  EXPECT_EQ(ctrl_slot_real(data(), 0, 4), 0.0);
+  EXPECT_EQ(set_ctrl_def_aux(data(), 4, 2), 1);
+  EXPECT_EQ(set_ctrl_default_real(data(), 4, 2.0), 1);
+  EXPECT_EQ(set_ctrl_value_a(data(), 1, 1.0), 1);
+  EXPECT_EQ(set_ctrl_value_b(data(), -1, 1.0), 1);
+  EXPECT_EQ(set_ctrl_value_c(data(), 1, 1.0), 1);
   EXPECT_EQ(changed_outside(before, bytes_of(data())), std::vector<std::size_t>{});
   EXPECT_EQ(corva_allocations(), 12);  // the declaration's only
 }

@@ -50,10 +50,11 @@ struct Checked {
     return found;
   }
 
-  std::string reason(bool controller, const char* tag, std::int32_t ds) const {
+  std::string reason(bool controller, const char* tag, std::int32_t ds,
+                     bool with_check = true) const {
     char buffer[1024];
     MessageText text = message_text(buffer, sizeof buffer);
-    unbound_reason(check.Catalogue, &check, controller, tag, ds, text);
+    unbound_reason(check.Catalogue, with_check ? &check : nullptr, controller, tag, ds, text);
     return buffer;
   }
 };
@@ -65,6 +66,13 @@ const std::string CLEAN = TITLE +
                           "*DI*\nP1.RUN, running, 1\n*DO*\nP1.CMD, start, 1\n"
                           "*DCD*\nP1.STATE, state, 1,\n 0,0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15\n"
                           "*CALC*\nLIC1.ERR, error, 1\n";
+
+// A DI table filled, and two records more.
+const std::string FULL_DI = [] {
+  std::string text = TITLE + "*DI*\n";
+  for (int i = 0; i <= MAXTAGS; ++i) text += "A, x, 1\n";
+  return text + "LAST, x, 1\n";
+}();
 
 std::string crlf(const std::string& text) {
   std::string result;
@@ -88,8 +96,11 @@ TEST_F(InitCheckTest, WarnsOfEachTrapAtItsLine) {
        TITLE + "*AI*\nA, x, 1, 0, 4\n*ao*\nB, x, 1, 0, 4\n",
        {"not-a-header@4", "not-a-number@5", "cut-short@5"}},
       {"an unknown header before the first one is skipped",
-       "*TAGS*\n*DI*\nP1.RUN, running, 1\nP2.RUN, running, 1\n",
-       {"not-a-header@1"}},
+       "\n*TAGS*\n*DI*\nP1.RUN, running, 1\nP2.RUN, running, 1\n",
+       {"not-a-header@2"}},
+      {"the same name with another data set is no duplicate",
+       TITLE + "*AO*\nV, x, 2, 0, 1\nV, x, 1, 0, 1\n*DO*\nV, x, 2\n",
+       {"duplicate@3"}},
       {"a short record swallows the next header",
        TITLE + "*AI*\nA, x, 1, 0\n*AO*\nB, y, 1, 0, 4\n",
        {"swallowed-header@4"}},
@@ -104,6 +115,12 @@ TEST_F(InitCheckTest, WarnsOfEachTrapAtItsLine) {
        TITLE + "*AI*\nA, x, 010, 1e, 4\nB, x, 0x1F, abc, 2.5kg\nC, x, 07, 0, 1\nD, x, 12abc, , 1\n",
        {"octal@3", "partly-a-number@3", "hexadecimal@4", "not-a-number@4", "partly-a-number@4",
         "partly-a-number@6", "not-a-number@6"}},
+      {"data sets with signs, blanks, capitals and lone zeros",
+       TITLE + "*DI*\nA, x, +010\nB, x, \" -0X1f\"\nC, x, 007\nD, x, 0\nE, x, 0x\nF, x, 0xg\n",
+       {"octal@3", "hexadecimal@4", "partly-a-number@7", "partly-a-number@8"}},
+      {"tokens almost headers",
+       "\" *DI*\"\n*DI*\n*DI*\r , x, 1\n*Di*, x, 1\n*, x, 1\n**, x, 1\nA*, x, 1\n*A, x, 1\n",
+       {"not-a-header@1", "not-a-header@3", "not-a-header@4"}},
       {"the last record cut short by the end",
        TITLE + "*AI*\nA, x, 1, 0, 4\nB, x, 1",
        {"cut-short@4"}},
@@ -138,28 +155,126 @@ TEST_F(InitCheckTest, TheFormatterWritesEachConversionAndCutsWhenFull) {
 }
 
 TEST_F(InitCheckTest, MessagesNameTheLineAndTheConsequence) {
-  Checked crlf_string(crlf(TITLE + "*AI*\nLT1.PV, level, 1, 0, 4\n"));
-  EXPECT_EQ(crlf_string.texts()[2],
-            "line 2: \"*AI*\\r\" is not the header *AI*: it ends in a carriage return (CRLF line "
-            "ends); it is skipped, as every token before the first header");
+  struct Case {
+    const char* what;
+    std::string text;
+    std::size_t warning;  // its place among the string's warnings
+    std::string message;
+  };
+  // The last 13 of a DCD record's 17 state values.
+  const std::string dcd_states = ", 3,4,5,6,7,8,9,10,11,12,13,14,15";
+  const std::vector<Case> cases = {
+      {"a header with CRLF", crlf(TITLE + "*AI*\nLT1.PV, level, 1, 0, 4\n"), 2,
+       "line 2: \"*AI*\\r\" is not the header *AI*: it ends in a carriage return (CRLF line "
+       "ends); it is skipped, as every token before the first header"},
+      {"a swallowed header", TITLE + "*AI*\nA, x, 1, 0\n*AO*\nB, y, 1, 0, 4\n", 0,
+       "line 4: the AI record \"A\" (line 3) has too few fields: it takes \"*AO*\" as its "
+       "High; the section stays AI, and the tokens after it are read as AI fields and "
+       "records"},
+      {"duplicates", TITLE + "*AI*\nT, x, 1, 0, 1\n*AO*\nT, x, 1, 0, 1\nt, x, 1, 0, 1\n", 0,
+       "line 3: \"T\" data set 1 stands 3 times: AI[0] (line 3), AO[0] (line 5), AO[1] "
+       "(line 6); a controller binds to AO[0] (line 5); a process variable binds to AI[0] "
+       "(line 3); the others are never bound"},
+      {"an octal data set", TITLE + "*AI*\nA, x, 010, 0, 4\n", 0,
+       "line 3: the data set \"010\" of the AI record \"A\" is read as an octal number: 8"},
+      {"a hexadecimal data set", TITLE + "*DI*\nA,\nx, 0x1F\n", 0,
+       "line 4: the data set \"0x1F\" of the DI record \"A\" (line 3) is read as a "
+       "hexadecimal number: 31"},
+      {"an empty Low", TITLE + "*AI*\nD, x, 1, , 1\n", 0,
+       "line 3: the Low of the AI record \"D\" is empty, not a number: it is read as 0"},
+      {"a High with a unit", TITLE + "*AO*\nV, x, 1, 0, 2.5kg\n", 0,
+       "line 3: the High of the AO record \"V\" is \"2.5kg\": only its beginning is a number, "
+       "read as 2.5"},
+      {"a real read in part is named as written, blanks before it aside",
+       TITLE + "*AI*\nB, x, 1, 0,  2.50e1kg\n", 0,
+       "line 3: the High of the AI record \"B\" is \"2.50e1kg\": only its beginning is a "
+       "number, read as 2.50e1"},
+      {"a data set with letters", TITLE + "*DO*\nV, x, 12abc\n", 0,
+       "line 3: the data set of the DO record \"V\" is \"12abc\": only its beginning is a "
+       "number, read as 12"},
+      {"a state value not a number", TITLE + "*DCD*\nS, x, 1, 0,0,1,two" + dcd_states + "\n", 0,
+       "line 3: the state value 3 of the DCD record \"S\" is \"two\", not a number: it is read "
+       "as 0"},
+      {"two fields cut off", TITLE + "*AI*\nA, x, 1, 0, 4\nB, x, 1", 0,
+       "line 4: the AI record \"B\" is cut short by the end of the text: its last 2 fields are "
+       "read as 0"},
+      {"one field cut off", TITLE + "*AI*\nA, x, 1, 0, 4\nB, x, 1, 0", 0,
+       "line 4: the AI record \"B\" is cut short by the end of the text: its last field is read "
+       "as 0"},
+      {"a zero byte", TITLE + "*DI*\nA, x, 1\n" + std::string(1, '\0') + "B, x, 1\n", 0,
+       "line 4: a zero byte ends the text as the driver reads it; the 9 bytes from it on are "
+       "ignored"},
+      {"an empty token with lines after it", TITLE + "*AI*\nA, x, 1, 0, 4,,\nB, x, 1, 0, 4\n", 0,
+       "line 3: an empty token (two delimiters with only blanks between them) where a record "
+       "would begin ends the reading; the rest of the text, up to line 5, is ignored"},
+      {"an empty token on the last line", TITLE + "*AI*\nA, x, 1, 0, 4,, B", 0,
+       "line 3: an empty token (two delimiters with only blanks between them) where a record "
+       "would begin ends the reading; the rest of the text is ignored"},
+      {"one CRLF line", TITLE + "*DI*\nA, x, 1\r\nB, x, 2\n", 0,
+       "line 3: the line ends in a carriage return and a line feed (CRLF, 1 line): the driver "
+       "keeps the carriage return in the last token of each line, so a header alone on its "
+       "line is not recognised"},
+      {"a header with a blank in its token", TITLE + "*DI*\n*AO* , x, 1\n", 0,
+       "line 3: \"*AO* \" is not the header *AO*: blanks stand beside it in its token; it is "
+       "read as the name of a record in the DI section, and the 2 tokens after it as that "
+       "record's fields"},
+      {"an unknown header", "*TAGS*\n*DI*\nP1.RUN, running, 1\nP2.RUN, running, 1\n", 0,
+       "line 1: \"*TAGS*\" is not a header: no section has this header; it is skipped, as "
+       "every token before the first header"},
+      {"no header at all", TITLE + "AI\nA, x, 1, 0, 4\n", 0,
+       "no tag is read: no section header is recognised (*AI*, *AO*, *DI*, *DO*, *DCD* and "
+       "*CALC*, in capitals, each a token of its own)"},
+      {"a duplicate only controllers search", TITLE + "*AO*\nV, x, 1, 0, 1\nV, x, 1, 0, 1\n", 0,
+       "line 3: \"V\" data set 1 stands 2 times: AO[0] (line 3), AO[1] (line 4); a controller "
+       "binds to AO[0] (line 3); the others are never bound"},
+      {"a duplicate in tables both kinds search",
+       TITLE + "*DCD*\nS, x, 1, 0,0,1,2" + dcd_states + "\n*CALC*\nS, x, 1\n", 0,
+       "line 3: \"S\" data set 1 stands 2 times: DCD[0] (line 3), CALC[0] (line 5); a "
+       "controller binds to DCD[0] (line 3); a process variable binds to DCD[0] (line 3); the "
+       "others are never bound"},
+      {"a full table", FULL_DI, 0,
+       "the DI table is full at 32767 entries: 2 further records are read and dropped"},
+      {"headers and no record", TITLE + "*AI*\n*AO*\n", 0,
+       "no tag is read: no record follows a header before the reading ends"},
+      {"a name with a control character, a tab, a quote and a trailing blank",
+       TITLE + "*DI*\n\x01\x7f\tA\\\" , x, 1\n", 0,
+       "line 3: the DI tag name \"\\x01\\x7f\\tA\\\\\\\" \" has trailing blanks, which an item's "
+       "TAG "
+       "must carry to bind to it"},
+      {"a quoted name with a leading blank", TITLE + "*DI*\n\" B\", x, 1\n", 0,
+       "line 3: the DI tag name \" B\" has leading blanks, which an item's TAG must carry to "
+       "bind to it"},
+      {"a quoted name with blanks on both sides", TITLE + "*DI*\n\" B\n\", x, 1\n", 0,
+       "line 3: the DI tag name \" B\\n\" has leading and trailing blanks, which an item's TAG "
+       "must carry to bind to it"},
+      {"a long name is cut", TITLE + "*DI*\n" + std::string(70, 'N') + " , x, 1\n", 0,
+       "line 3: the DI tag name \"" + std::string(60, 'N') +
+           "...\" has trailing blanks, which an item's TAG must carry to bind to it"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Checked checked(c.text);
+    std::vector<std::string> texts = checked.texts();
+    ASSERT_LT(c.warning, texts.size());
+    EXPECT_EQ(texts[c.warning], c.message);
+  }
+}
 
-  Checked swallowed(TITLE + "*AI*\nA, x, 1, 0\n*AO*\nB, y, 1, 0, 4\n");
-  EXPECT_EQ(swallowed.texts()[0],
-            "line 4: the AI record \"A\" (line 3) has too few fields: it takes \"*AO*\" as its "
-            "High; the section stays AI, and the tokens after it are read as AI fields and "
-            "records");
-
-  // A real read in part is named as it is written, blanks before it aside.
-  Checked partly(TITLE + "*AI*\nB, x, 1, 0,  2.50e1kg\n");
-  EXPECT_EQ(partly.texts()[0],
-            "line 3: the High of the AI record \"B\" is \"2.50e1kg\": only its beginning is a "
-            "number, read as 2.50e1");
-
-  Checked duplicates(TITLE + "*AI*\nT, x, 1, 0, 1\n*AO*\nT, x, 1, 0, 1\nt, x, 1, 0, 1\n");
-  EXPECT_EQ(duplicates.texts()[0],
-            "line 3: \"T\" data set 1 stands 3 times: AI[0] (line 3), AO[0] (line 5), AO[1] "
-            "(line 6); a controller binds to AO[0] (line 5); a process variable binds to AI[0] "
-            "(line 3); the others are never bound");
+// A message stops at the end of its buffer, zero-terminated, whatever is
+// appended after.
+TEST_F(InitCheckTest, MessagesAreCutAtTheirBuffersEnd) {
+  char buffer[8];
+  MessageText text = message_text(buffer, sizeof buffer);
+  append_text(text, "%s", "0123456789");
+  EXPECT_STREQ(buffer, "0123456");
+  EXPECT_EQ(text.Length, 7u);
+  append_token(text, "x");
+  append_text(text, "y");
+  EXPECT_STREQ(buffer, "0123456");
+  MessageText none = message_text(nullptr, 0);
+  append_text(none, "z");
+  EXPECT_EQ(none.Length, 0u);
+  EXPECT_STREQ(init_warning_code(WARN_CHECK_INCOMPLETE + 1), "unknown");
 }
 
 TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
@@ -170,6 +285,7 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
     const char* tag;
     std::int32_t ds;
     std::string reason;
+    bool with_check = true;
   };
   const std::vector<Case> cases = {
       {"trailing blanks", TITLE + "*AI*\nLT1.PV  , level, 1, 0, 4\n", false, "LT1.PV", 1,
@@ -193,11 +309,28 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
       {"other data sets", CLEAN, true, "LIC1.OUT", 2,
        "\"LIC1.OUT\" exists with other data sets only: 1 (AO)"},
       {"nowhere", CLEAN, false, "NOPE", 1, "no tag named \"NOPE\""},
+      {"other data sets in two tables", CLEAN, false, "LT1.PV", 2,
+       "\"LT1.PV\" exists with other data sets only: 1 (AI), 1 (AO)"},
+      {"in a table it searches", CLEAN, true, "lic1.out", 1,
+       "\"lic1.out\" data set 1 is in AO, but the driver did not bind it"},
+      {"only in two tables it does not search", TITLE + "*AO*\nX, x, 1, 0, 4\n*DO*\nX, x, 1\n",
+       false, "X", 1,
+       "\"X\" data set 1 is only in AO, DO, which process variables do not write (they write AI "
+       "and DI)"},
+      {"a record past a full table", FULL_DI, false, "LAST", 1,
+       "no tag named \"LAST\"; its DI record at line 32771 was dropped: the table was full"},
+      {"only where it cannot bind, without the check",
+       TITLE + "*AI*\nA, x, 1, 0\n*AO*\nV1, y, 1, 0, 4\n", true, "V1", 1,
+       "\"V1\" data set 1 is only in AI, which controllers do not read (they read AO, DO, DCD "
+       "and CALC)",
+       false},
+      {"nowhere, without the check", "unit 7, V1\n*DO*\nV2, x, 1\nV3, x, 1\n", true, "V1", 1,
+       "no tag named \"V1\"", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Checked checked(c.text);
-    EXPECT_EQ(checked.reason(c.controller, c.tag, c.ds), c.reason);
+    EXPECT_EQ(checked.reason(c.controller, c.tag, c.ds, c.with_check), c.reason);
   }
 }
 
@@ -249,6 +382,8 @@ TEST_F(InitCheckTest, AnOutOfMemoryStopIsReported) {
   corva_fail_allocation(0, 0);
   EXPECT_EQ(starved.check.Stop, STOP_OUT_OF_MEMORY);
   EXPECT_EQ(starved.codes().at(0), "out-of-memory@0");
+  EXPECT_EQ(starved.texts().at(0),
+            "memory ran out while the tags were read; the tables keep what was read before");
 }
 
 }  // namespace

@@ -71,4 +71,27 @@ TEST_F(IndexTest, FindsWhatTheLinearSearchFinds) {
   }
 }
 
+// Pairs of keys whose hashes are equal (found by search): the index tells
+// them apart by name and by data set.
+TEST_F(IndexTest, KeysOfEqualHashesAreToldApart) {
+  struct Key {
+    const char* name;
+    std::int32_t ds;
+  };
+  const Key keys[] = {{"t439599", 1}, {"t622382", 1}, {"t1359115", 1}, {"u31304", 2}};
+  std::string text = "*AI*\n";
+  for (const Key& key : keys)
+    text += std::string(key.name) + ",x," + std::to_string(key.ds) + ",0,1\n";
+  ASSERT_TRUE(append_tags_checked(catalogue_, text.data()));
+  TagIndex index;
+  ASSERT_TRUE(build_tag_index(index, catalogue_));
+  for (std::int32_t entry = 0; entry < 4; ++entry) {
+    Binding found = {0, -1};
+    EXPECT_TRUE(
+        find_binding_indexed(index, catalogue_, false, keys[entry].name, keys[entry].ds, found));
+    EXPECT_EQ(found.index, entry) << keys[entry].name;
+  }
+  release_tag_index(index);
+}
+
 }  // namespace

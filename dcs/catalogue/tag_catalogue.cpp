@@ -185,8 +185,6 @@ bool append_tags_checked(TagCatalogue& catalogue, char* text) {
   return stored;
 }
 
-void append_tags(TagCatalogue& catalogue, char* text) { append_tags_checked(catalogue, text); }
-
 LoadOutcome load_catalogue(TagCatalogue& catalogue, InitStringSeen seen) {
   std::int32_t length = EmuGetInitLength();
   if (length <= EMPTY_INIT_LENGTH) {

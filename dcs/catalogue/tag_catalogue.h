@@ -120,12 +120,10 @@ typedef void (*InitStringSeen)(const char* text, std::int32_t length);
 LoadOutcome load_catalogue(TagCatalogue& catalogue, InitStringSeen seen = nullptr);
 
 // Creates the tables if there are none, then appends the records of `text`,
-// a writable zero-terminated string that the tokenizer cuts in place.
-void append_tags(TagCatalogue& catalogue, char* text);
-
-// append_tags, telling whether the text was read to its end: false when
-// memory ran out and the load stopped early. What was read so far stays, and
-// when the tables could not be created the catalogue is left as it was.
+// a writable zero-terminated string that the tokenizer cuts in place. False
+// when memory ran out and the load stopped early. What was read so far
+// stays, and when the tables could not be created the catalogue is left as
+// it was.
 bool append_tags_checked(TagCatalogue& catalogue, char* text);
 
 // The second half of DCSDestroy: every name, then every array; afterwards no
