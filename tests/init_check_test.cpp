@@ -289,8 +289,11 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
   };
   const std::vector<Case> cases = {
       {"trailing blanks", TITLE + "*AI*\nLT1.PV  , level, 1, 0, 4\n", false, "LT1.PV", 1,
-       "no tag named \"LT1.PV\"; the AI tag at line 3 is \"LT1.PV  \", with blanks the TAG does "
-       "not have"},
+       "no tag named \"LT1.PV\"; the AI tag at line 3 is \"LT1.PV  \", whose blanks differ from "
+       "the TAG's"},
+      {"blanks in the TAG only", TITLE + "*AI*\nLT1.PV, level, 1, 0, 4\n", false, " LT1.PV", 1,
+       "no tag named \" LT1.PV\"; the AI tag at line 3 is \"LT1.PV\", whose blanks differ from "
+       "the TAG's"},
       {"after an early stop", TITLE + "*AI*\nA, x, 1, 0, 4,,\nLT1.PV, x, 1, 0, 4\n", false,
        "lt1.pv", 1,
        "no tag named \"lt1.pv\"; it stands at line 4, after the reading stopped at line 3 (an "

@@ -283,6 +283,29 @@ TEST_F(PlantReportTest, MemoryForTheReportNotObtainedTheRunGoesOn) {
   EXPECT_TRUE(told);
 }
 
+// The check's token list grows in the middle of a record and again at the
+// empty token that ends the reading: whichever allocation is refused, the
+// report reads only tokens the check holds.
+TEST_F(PlantReportTest, TheChecksTokenListRefusedMidRecordLeavesNothingHalfRead) {
+  std::string init = "plant tags\n*AI*\n";
+  for (int i = 0; i < 102; ++i) init += "T" + std::to_string(i) + ",x,1,0,1\n";
+  init += ",,\nLATE,x,1,0,1\n";
+  const Plant plant = {init, {}, {{"T50", 1, 1}, {"late", 1, 1}}, 1};
+  for (int sticky : {0, 1}) {
+    for (long n = 1;; ++n) {
+      SCOPED_TRACE("failing allocation " + std::to_string(n) + (sticky ? " and later" : ""));
+      reset_standins();
+      turn_report_on();
+      corva_fail_allocation(n, sticky);
+      Seen seen = run(plant);
+      bool failed = corva_allocations() >= n;
+      corva_fail_allocation(0, 0);
+      EXPECT_EQ(seen.blocks_left, 0);
+      if (!failed) break;
+    }
+  }
+}
+
 // A long run adds nothing to the report but larger counts.
 TEST_F(PlantReportTest, ALongRunDoesNotGrowTheReport) {
   turn_report_on();

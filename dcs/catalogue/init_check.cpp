@@ -109,8 +109,8 @@ bool walk(InitCheck& check) {
     if (*token == '\0') {
       if (*cursor != '\0') {
         check.Stop = STOP_EMPTY_TOKEN;
-        check.StopToken = check.TokenCount;
         if (!add_token(check, lines, token, ROLE_UNREAD, section)) return false;
+        check.StopToken = check.TokenCount - 1;
       }
       break;
     }
@@ -132,7 +132,13 @@ bool walk(InitCheck& check) {
     for (int field = 1; field < TAG_KINDS[section].RecordTokens; ++field) {
       bool past_end = *cursor == '\0';
       token = next_token(&cursor);
-      if (!add_token(check, lines, token, ROLE_FIELD, section)) return false;
+      if (!add_token(check, lines, token, ROLE_FIELD, section)) {
+        // A record is kept whole or not at all: every reader of a name
+        // token takes its fields after it.
+        check.TokenCount = name;
+        --check.Records[section];
+        return false;
+      }
       InitToken& added = check.Tokens[check.TokenCount - 1];
       added.Record = name;
       added.Field = static_cast<std::uint8_t>(field);
@@ -169,8 +175,9 @@ bool load(InitCheck& check) {
 }
 
 std::int32_t loaded_tags(const InitCheck& check) {
-  const TagCatalogue& c = check.Catalogue;
-  return c.AI.Count + c.AO.Count + c.DI.Count + c.DO.Count + c.DCD.Count + c.CALC.Count;
+  std::int32_t tags = 0;
+  for_each_kind(check.Catalogue, [&tags](const auto& table, int) { tags += table.Count; });
+  return tags;
 }
 
 bool only_blanks(const char* text) {

@@ -82,7 +82,7 @@ void explain_from_text(const InitCheck& check, const char* tag, MessageText& tex
         append_text(text, "; the %s tag at line %d is ", init_section_name(token.Section),
                     token.Line);
         append_token(text, token.Text);
-        append_text(text, ", with blanks the TAG does not have");
+        append_text(text, ", whose blanks differ from the TAG's");
       }
       break;
     case ROLE_FIELD: {
