@@ -78,6 +78,26 @@ class PlantReportTest : public StandinTest {
   }
   bool report_exists() const { return std::ifstream(report_path_).good(); }
 
+  // Runs the plant with the report on while every allocation fails in turn,
+  // once and then for good; no run leaves a block, and `check` sees each.
+  template <typename Check>
+  void sweep_reported_runs(const Plant& plant, Check check) {
+    for (int sticky : {0, 1}) {
+      for (long n = 1;; ++n) {
+        SCOPED_TRACE("failing allocation " + std::to_string(n) + (sticky ? " and later" : ""));
+        reset_standins();
+        turn_report_on();
+        corva_fail_allocation(n, sticky);
+        Seen seen = run(plant);
+        bool failed = corva_allocations() >= n;
+        corva_fail_allocation(0, 0);
+        EXPECT_EQ(seen.blocks_left, 0);
+        check(seen);
+        if (!failed) break;
+      }
+    }
+  }
+
   // Load, configure, steps, a reset, a step and the stop; CMD's reads fail.
   Seen run(const Plant& plant) {
     Seen seen;
@@ -259,27 +279,16 @@ TEST_F(PlantReportTest, MemoryForTheReportNotObtainedTheRunGoesOn) {
   set_report_variable(nullptr);
   Seen plain = run(kPlant);
   bool told = false;
-  for (int sticky : {0, 1}) {
-    for (long n = 1;; ++n) {
-      SCOPED_TRACE("failing allocation " + std::to_string(n) + (sticky ? " and later" : ""));
-      reset_standins();
-      turn_report_on();
-      corva_fail_allocation(n, sticky);
-      Seen seen = run(kPlant);
-      bool failed = corva_allocations() >= n;
-      corva_fail_allocation(0, 0);
-      EXPECT_EQ(seen.blocks_left, 0);
-      std::string report = report_text();
-      EXPECT_NE(report.find("== DCSStop\n"), std::string::npos);
-      told |= report.find("not obtained") != std::string::npos ||
-              report.find("ran out of memory") != std::string::npos;
-      if (seen.boxes.empty()) {
-        EXPECT_EQ(seen.calls, plain.calls);
-        EXPECT_EQ(seen.readings, plain.readings);
-      }
-      if (!failed) break;
+  sweep_reported_runs(kPlant, [&](const Seen& seen) {
+    std::string report = report_text();
+    EXPECT_NE(report.find("== DCSStop\n"), std::string::npos);
+    told |= report.find("not obtained") != std::string::npos ||
+            report.find("ran out of memory") != std::string::npos;
+    if (seen.boxes.empty()) {
+      EXPECT_EQ(seen.calls, plain.calls);
+      EXPECT_EQ(seen.readings, plain.readings);
     }
-  }
+  });
   EXPECT_TRUE(told);
 }
 
@@ -291,19 +300,7 @@ TEST_F(PlantReportTest, TheChecksTokenListRefusedMidRecordLeavesNothingHalfRead)
   for (int i = 0; i < 102; ++i) init += "T" + std::to_string(i) + ",x,1,0,1\n";
   init += ",,\nLATE,x,1,0,1\n";
   const Plant plant = {init, {}, {{"T50", 1, 1}, {"late", 1, 1}}, 1};
-  for (int sticky : {0, 1}) {
-    for (long n = 1;; ++n) {
-      SCOPED_TRACE("failing allocation " + std::to_string(n) + (sticky ? " and later" : ""));
-      reset_standins();
-      turn_report_on();
-      corva_fail_allocation(n, sticky);
-      Seen seen = run(plant);
-      bool failed = corva_allocations() >= n;
-      corva_fail_allocation(0, 0);
-      EXPECT_EQ(seen.blocks_left, 0);
-      if (!failed) break;
-    }
-  }
+  sweep_reported_runs(plant, [](const Seen&) {});
 }
 
 // A long run adds nothing to the report but larger counts.
