@@ -297,7 +297,11 @@ TEST_F(PlantReportTest, MemoryForTheReportNotObtainedTheRunGoesOn) {
 // report reads only tokens the check holds.
 TEST_F(PlantReportTest, TheChecksTokenListRefusedMidRecordLeavesNothingHalfRead) {
   std::string init = "plant tags\n*AI*\n";
-  for (int i = 0; i < 102; ++i) init += "T" + std::to_string(i) + ",x,1,0,1\n";
+  for (int i = 0; i < 102; ++i) {
+    init += 'T';
+    init += std::to_string(i);
+    init += ",x,1,0,1\n";
+  }
   init += ",,\nLATE,x,1,0,1\n";
   const Plant plant = {init, {}, {{"T50", 1, 1}, {"late", 1, 1}}, 1};
   sweep_reported_runs(plant, [](const Seen&) {});
