@@ -55,18 +55,16 @@ for n in sizes:
         row(f"peak during the load, {mode} heap", size, f"{run['peak_bytes'] / 1e6:.3f} MB",
             "final catalogue + string", f"{run['peak_bytes'] / (run['catalogue_bytes'] + run['string_bytes']):.3f}x")
 
-for name in sorted(runs, key=lambda n: [int(x) for x in n.split("/")[1:]]):
-    if not name.startswith("BM_Configure/"):
-        continue
+for name in sorted((n for n in runs if n.startswith("BM_Configure/")),
+                   key=lambda n: [int(x) for x in n.split("/")[1:]]):
     n, k = name.split("/")[1:]
     indexed, linear = get(name), get(f"BM_ConfigureLinear/{n}/{k}")
     if linear:
         row("DCSConfigure (index)", f"N={n} K={k}", ms(indexed["ms"]),
             f"linear search {ms(linear['ms'])}", f"{linear['ms'] / indexed['ms']:.0f}x faster")
 
-for name in sorted(runs, key=lambda n: int(n.split("/")[1])):
-    if not name.startswith("BM_Simulate/"):
-        continue
+for name in sorted((n for n in runs if n.startswith("BM_Simulate/")),
+                   key=lambda n: int(n.split("/")[1])):
     k = name.split("/")[1]
     step, bare, packed = get(name), get(f"BM_BareCalls/{k}"), get(f"BM_BareCallsPacked/{k}")
     if bare:
