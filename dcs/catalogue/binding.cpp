@@ -15,9 +15,6 @@ constexpr char NO_TAGS_TEXT[] =
 constexpr char NO_CATALOGUE_TEXT[] =
     "Cannot Enable DCS Link until the ORVENT case is reloaded or recreated";
 
-// Each kind of item searches only the tables that TAG_KINDS gives it, in
-// the catalogue's order, so its index always belongs to the table the
-// exchange applies it to.
 // The first entry of `table` with the tag's name and the item's data set.
 template <typename Entry>
 std::int32_t first_match(const TagTable<Entry>& table, const char* tag, std::int32_t ds) {
@@ -64,6 +61,9 @@ void bind_items(Item* items, std::int32_t count, bool controller, const TagCatal
 
 }  // namespace
 
+// Each kind of item searches only the tables that TAG_KINDS gives it, in
+// the catalogue's order, so its index always belongs to the table the
+// exchange applies it to.
 bool find_binding_linear(const TagCatalogue& catalogue, bool controller, const char* tag,
                          std::int32_t ds, Binding& found) {
   for (int kind = 0; kind < TAG_TABLES; ++kind) {
