@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "catalogue/init_check.h"
+#include "diagnostics/init_check.h"
 
 // Runs `dravik-host check`; argv[0] is "check". Returns the exit status.
 int run_check(int argc, char** argv);

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "case_file.h"
-#include "catalogue/init_check.h"
-#include "catalogue/report_text.h"
 #include "catalogue/tag_catalogue.h"
+#include "diagnostics/init_check.h"
+#include "diagnostics/report_text.h"
 
 enum class Format { Table, Csv, Json };
 

@@ -10,4 +10,15 @@ mapfile -t driver < <(git ls-files 'dcs/*.cpp')
 cppcheck --quiet --error-exitcode=1 --enable=warning,performance,portability \
   --std=c++20 --language=c++ --inline-suppr -I dcs "${driver[@]}"
 clang-tidy --quiet "${driver[@]}" -- -std=c++20 -I dcs -fno-exceptions -fno-rtti 2>/dev/null
+# The folders of dcs/ depend downward only, in this order: each includes its
+# own headers and those of the folders after it.
+layers=(driver diagnostics emulator catalogue record host)
+for ((rank = 0; rank < ${#layers[@]}; ++rank)); do
+  above=$(IFS='|'; echo "${layers[*]:0:rank}")
+  [ -n "$above" ] || continue
+  if git grep -nE "#include \"($above)/" -- "dcs/${layers[rank]}/"; then
+    echo "dcs/${layers[rank]} includes a folder above it (order: ${layers[*]})" >&2
+    exit 1
+  fi
+done
 echo "style: clean"

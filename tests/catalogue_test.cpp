@@ -9,6 +9,7 @@
 #include "catalogue/tag_catalogue.h"
 #include "comma_locale.h"
 #include "driver/entry_points.h"
+#include "driver/link_steps.h"
 #include "host/host_library.h"
 #include "host_record.h"
 #include "record/fields.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/init_check.h"
-#include "catalogue/unbound_reason.h"
+#include "diagnostics/init_check.h"
+#include "diagnostics/unbound_reason.h"
 #include "standin_fixture.h"
 
 namespace {

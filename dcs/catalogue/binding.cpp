@@ -1,19 +1,9 @@
 #include "catalogue/binding.h"
 
 #include "catalogue/tag_name.h"
-#include "emulator/dravlink.h"
-#include "host/user_messages.h"
 #include "record/helpers.h"
 
 namespace {
-
-constexpr char CONFIG_CAPTION[] = "DCSConfigError";
-constexpr char NO_TAGS_TEXT[] =
-    "Cannot Enable DCS Link\n\nStart the Dravik Non Control Tags Application.\n"
-    "Close (Save) existing ORVENT case.\nReload stored case or recreate new case.\n Enable the "
-    "link";
-constexpr char NO_CATALOGUE_TEXT[] =
-    "Cannot Enable DCS Link until the ORVENT case is reloaded or recreated";
 
 // The first entry of `table` with the tag's name and the item's data set.
 template <typename Entry>
@@ -91,35 +81,14 @@ bool find_binding_indexed(const TagIndex& index, const TagCatalogue& catalogue, 
   return false;
 }
 
-ConfigureResult configure_checked(DCSData* data, const TagCatalogue& catalogue) {
-  if (ctrl_text_fields_ok(data) == 0) {
-    report_error_key("DCSCtrlTagFieldError");
-    return CONFIGURE_CTRL_TEXT_EMPTY;
-  }
-  if (pv_text_fields_ok(data) == 0) {
-    report_error_key("DCSPVTagFieldError");
-    return CONFIGURE_PV_TEXT_EMPTY;
-  }
-  if (EmuGetInitLength() <= EMPTY_INIT_LENGTH) {
-    show_message(NO_TAGS_TEXT, CONFIG_CAPTION);
-    return CONFIGURE_NO_TAGS;
-  }
-  if (!catalogue_exists(catalogue)) {
-    show_message(NO_CATALOGUE_TEXT, CONFIG_CAPTION);
-    return CONFIGURE_NO_CATALOGUE;
-  }
+void bind_lists(DCSData* data, const TagCatalogue& catalogue) {
   // Items of a list without the driver's fields have no slots to bind.
   std::int32_t controllers = data->CtrlDefCnt >= DRIVER_FIELDS ? data->CtrlCnt : 0;
   std::int32_t points = data->PVDefCnt >= DRIVER_FIELDS ? data->PVCnt : 0;
-  if (controllers <= 0 && points <= 0) return CONFIGURE_BOUND;
+  if (controllers <= 0 && points <= 0) return;
   TagIndex index;
   bool indexed = build_tag_index(index, catalogue);
   bind_items(data->Ctrl, controllers, true, catalogue, indexed ? &index : nullptr);
   bind_items(data->PV, points, false, catalogue, indexed ? &index : nullptr);
   if (indexed) release_tag_index(index);
-  return CONFIGURE_BOUND;
-}
-
-std::int32_t configure_bindings(DCSData* data, const TagCatalogue& catalogue) {
-  return configure_checked(data, catalogue) == CONFIGURE_BOUND ? 1 : 0;
 }

@@ -35,10 +35,8 @@ enum ConfigureResult : std::uint8_t {
   CONFIGURE_NO_CATALOGUE
 };
 
-// configure_bindings, saying which check refused the link.
-ConfigureResult configure_checked(DCSData* data, const TagCatalogue& catalogue);
-
-// DCSConfigure: 1 when the link may be enabled, 0 when it is refused. Binds
-// through an index from the host's heap, released before returning; without
-// its memory, by the entry-by-entry search, with the same result.
-std::int32_t configure_bindings(DCSData* data, const TagCatalogue& catalogue);
+// Binds every controller and process variable of lists that carry the
+// driver's fields, through an index from the host's heap released before
+// returning; without its memory, by the entry-by-entry search, with the same
+// result. An item that matches nothing keeps its slots.
+void bind_lists(DCSData* data, const TagCatalogue& catalogue);

@@ -6,18 +6,10 @@
 
 #include "catalogue/numbers.h"
 #include "catalogue/tokenizer.h"
-#include "emulator/dravlink.h"
-#include "host/user_messages.h"
 
 TagCatalogue tag_catalogue = {};
 
 namespace {
-
-constexpr char LOAD_WARNING_TEXT[] =
-    "Empty initialization string from Dravik.\nDCS link cannot be enabled.\n\n"
-    "Start the Dravik Non Control Tags Application.\nClose (Save) current ORVENT case.\n"
-    "Reload stored case or recreate new case";
-constexpr char LOAD_WARNING_CAPTION[] = "DCSLoadWarning";
 
 // The kind whose section header the token is, or NO_KIND.
 int section_of(const char* token) {
@@ -74,13 +66,6 @@ char* copy_name(const char* text) {
   if (copy != nullptr) std::memcpy(copy, text, size);
   return copy;
 }
-
-// How many entries each table's block holds during one load. A table comes
-// to the load with a block of at least max(count, 1) entries: exactly that
-// after an earlier load's trim, or more when the trim was refused.
-struct Capacities {
-  std::int32_t entries[TAG_TABLES];
-};
 
 template <typename Entry>
 std::int32_t entries_held(const TagTable<Entry>& table) {
@@ -144,9 +129,9 @@ bool append_record(TagTable<Entry>& table, std::int32_t& capacity, const char* n
   return true;
 }
 
-// Appends the records of `text`, leaving each table's spare capacity for
-// trim_tables. False when memory ran out and the load stopped early.
-bool append_untrimmed(TagCatalogue& catalogue, char* text, Capacities& capacity) {
+}  // namespace
+
+bool append_untrimmed(TagCatalogue& catalogue, char* text, TableCapacities& capacity) {
   if (!catalogue_exists(catalogue) && !create_tables(catalogue)) return false;
 
   for_each_kind(catalogue,
@@ -170,48 +155,17 @@ bool append_untrimmed(TagCatalogue& catalogue, char* text, Capacities& capacity)
   return stored;
 }
 
-void trim_tables(TagCatalogue& catalogue, const Capacities& capacity) {
+void trim_tables(TagCatalogue& catalogue, const TableCapacities& capacity) {
   for_each_kind(catalogue, [&](auto& table, int kind) { trim(table, capacity.entries[kind]); });
 }
-
-}  // namespace
 
 bool catalogue_exists(const TagCatalogue& catalogue) { return catalogue.AI.Entries != nullptr; }
 
 bool append_tags_checked(TagCatalogue& catalogue, char* text) {
-  Capacities capacity = {};
+  TableCapacities capacity = {};
   bool stored = append_untrimmed(catalogue, text, capacity);
   trim_tables(catalogue, capacity);
   return stored;
-}
-
-LoadOutcome load_catalogue(TagCatalogue& catalogue, InitStringSeen seen) {
-  std::int32_t length = EmuGetInitLength();
-  if (length <= EMPTY_INIT_LENGTH) {
-    show_message(LOAD_WARNING_TEXT, LOAD_WARNING_CAPTION);
-    return {length, LOAD_TOO_SHORT};
-  }
-  // The buffer holds the reported length and a terminating zero; a length
-  // past any real string is treated as a buffer that cannot be had.
-  char* text = nullptr;
-  if (length <= MAX_INIT_LENGTH) {
-    text = static_cast<char*>(std::calloc(static_cast<std::size_t>(length) + 1, 1));
-  }
-  if (text == nullptr) {
-    show_load_out_of_memory();
-    return {length, LOAD_OUT_OF_MEMORY};
-  }
-  EmuGetInitString(text);
-  text[length] = '\0';
-  if (seen != nullptr) seen(text, length);
-  Capacities capacity = {};
-  bool complete = append_untrimmed(catalogue, text, capacity);
-  // Trimming may copy a table; without the buffer the heap holds less.
-  std::free(text);
-  trim_tables(catalogue, capacity);
-  // The tags read so far stay; the user learns that the list is incomplete.
-  if (!complete) show_load_out_of_memory();
-  return {length, complete ? LOAD_READ : LOAD_OUT_OF_MEMORY};
 }
 
 void release_catalogue(TagCatalogue& catalogue) {

@@ -115,15 +115,27 @@ struct LoadOutcome {
 // Shown the initialization string before the loader cuts it into tokens.
 typedef void (*InitStringSeen)(const char* text, std::int32_t length);
 
-// The second half of DCSLoad: asks the emulator for its initialization
-// string and appends its tags, or shows the load warning when it holds none.
-LoadOutcome load_catalogue(TagCatalogue& catalogue, InitStringSeen seen = nullptr);
+// How many entries each table's block holds during one load. A table comes
+// to the load with a block of at least max(count, 1) entries: exactly that
+// after an earlier load's trim, or more when the trim was refused.
+struct TableCapacities {
+  std::int32_t entries[TAG_TABLES];
+};
 
-// Creates the tables if there are none, then appends the records of `text`,
-// a writable zero-terminated string that the tokenizer cuts in place. False
-// when memory ran out and the load stopped early. What was read so far
-// stays, and when the tables could not be created the catalogue is left as
-// it was.
+// The first half of a load: creates the tables if there are none, then
+// appends the records of `text`, a writable zero-terminated string that the
+// tokenizer cuts in place, leaving each table's spare capacity in
+// `capacity` (zeroed by the caller). False when memory ran out and the load
+// stopped early; what was read so far stays, and when the tables could not
+// be created the catalogue is left as it was.
+bool append_untrimmed(TagCatalogue& catalogue, char* text, TableCapacities& capacity);
+
+// The second half: trims each table to exactly its count. Run after the
+// string's buffer is freed, so that a table copied by the trim finds the
+// heap with less in it.
+void trim_tables(TagCatalogue& catalogue, const TableCapacities& capacity);
+
+// Both halves at once, for a text that the caller frees afterwards.
 bool append_tags_checked(TagCatalogue& catalogue, char* text);
 
 // The second half of DCSDestroy: every name, then every array; afterwards no

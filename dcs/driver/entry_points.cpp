@@ -1,10 +1,10 @@
 // The nine exports. Each hands its work to the subsystem that owns it; the
-// plant report looks on (driver/plant_report.h).
+// plant report looks on (diagnostics/plant_report.h).
 #include "driver/entry_points.h"
 
-#include "catalogue/binding.h"
 #include "catalogue/tag_catalogue.h"
-#include "driver/plant_report.h"
+#include "diagnostics/plant_report.h"
+#include "driver/link_steps.h"
 #include "emulator/exchange.h"
 #include "host/user_messages.h"
 #include "record/dcs_data.h"

@@ -1,4 +1,4 @@
-#include "catalogue/unbound_reason.h"
+#include "diagnostics/unbound_reason.h"
 
 #include <cstring>
 

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "catalogue/init_check.h"
 #include "catalogue/tag_catalogue.h"
+#include "diagnostics/init_check.h"
 
 // `check` may be null: the reason then rests on the catalogue alone.
 void unbound_reason(const TagCatalogue& catalogue, const InitCheck* check, bool controller,

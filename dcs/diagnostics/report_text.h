@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "catalogue/init_check.h"
 #include "catalogue/tag_catalogue.h"
+#include "diagnostics/init_check.h"
 
 // "AI 4, AO 2, DI 2, DO 2, DCD 1, CALC 2".
 void catalogue_summary_text(const TagCatalogue& catalogue, MessageText& text);

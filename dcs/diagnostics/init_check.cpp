@@ -1,4 +1,4 @@
-#include "catalogue/init_check.h"
+#include "diagnostics/init_check.h"
 
 #include <cstdarg>
 #include <cstdlib>

@@ -1,10 +1,10 @@
-#include "driver/plant_report.h"
+#include "diagnostics/plant_report.h"
 
 #include <cstdlib>
 #include <cstring>
 
-#include "catalogue/init_check.h"
-#include "catalogue/report_text.h"
+#include "diagnostics/init_check.h"
+#include "diagnostics/report_text.h"
 #include "host/report_file.h"
 #include "record/fields.h"
 

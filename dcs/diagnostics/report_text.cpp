@@ -1,7 +1,7 @@
-#include "catalogue/report_text.h"
+#include "diagnostics/report_text.h"
 
 #include "catalogue/tag_kinds.h"
-#include "catalogue/unbound_reason.h"
+#include "diagnostics/unbound_reason.h"
 
 void catalogue_summary_text(const TagCatalogue& catalogue, MessageText& text) {
   for_each_kind(catalogue, [&](const auto& table, int kind) {
