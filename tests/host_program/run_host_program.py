@@ -10,7 +10,8 @@ report of the sample with a misspelled tag must equal its golden file and
 word each binding as the desk tool does; a run must explain
 every unbound item, keep its memory whatever its length, and draw, print as
 JSON and judge (--strict) what it did. With --update the golden files are
-rewritten from the sample's runs instead.
+rewritten from the sample's runs instead. --part NAME runs one part (CTest
+runs each as a test of its own), --list names them.
 """
 import argparse
 import csv
