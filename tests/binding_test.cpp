@@ -211,13 +211,16 @@ TEST_F(BindingTest, ImportsAndItemsWithoutTheDriversFieldsAreNotBound) {
   EXPECT_EQ(slot_int(import_fields[SLOT_TYPE]), 0);
   EXPECT_EQ(code_of_pv(0), 0);
   EXPECT_EQ(code_of_ctrl(0), 1);
-  // Neither list carries the driver's slots: nothing to bind.
-  set_slot_int(record.ctrl_slot(0, 2), 0);
+  // Neither list carries the driver's slots: nothing is bound, and what the
+  // slots hold (here a stale binding) stays as it is.
+  set_slot_int(record.ctrl_slot(0, SLOT_TYPE), 3);
+  set_slot_int(record.ctrl_slot(0, SLOT_STRUCT_IDX), 7);
   std::int32_t controller_fields = record.data().CtrlDefCnt;
   record.data().CtrlDefCnt = 0;
   ASSERT_EQ(configure(), 1);
   record.data().CtrlDefCnt = controller_fields;
-  EXPECT_EQ(code_of_ctrl(0), 0);
+  EXPECT_EQ(code_of_ctrl(0), 3);
+  EXPECT_EQ(index_of_ctrl(0), 7);
   record.data().PVDefCnt = driver_fields;
 }
 

@@ -52,17 +52,18 @@ struct Seen {
 
 class PlantReportTest : public StandinTest {
  protected:
-  // A file of each test's own, in the working directory: the tests may run
-  // side by side.
+  // A file of each test's own under the temporary directory: the tests may
+  // run side by side, in this build and in others.
   void SetUp() override {
     StandinTest::SetUp();
-    report_path_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    report_path_ += ".report.txt";
+    report_path_ = ::testing::TempDir() + "dravik32-" + std::to_string(this_process_id()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".report.txt";
     std::remove(report_path_.c_str());
   }
   void TearDown() override {
     set_report_variable(nullptr);
     std::remove(report_path_.c_str());
+    StandinTest::TearDown();
   }
 
   const char* report_path() const { return report_path_.c_str(); }
@@ -245,10 +246,12 @@ TEST_F(PlantReportTest, OffOrUnwritableTheRunIsTheSame) {
   struct Path {
     const char* path;
     bool opens;
-  } paths[] = {{report_path(), true},
-               {"no-such-directory/report.txt", false},
-               {"", false},
-               {"/dev/full", std::ifstream("/dev/full").good()}};
+  };
+  const std::string in_no_directory = std::string(report_path()) + ".missing/report.txt";
+  const Path paths[] = {{report_path(), true},
+                        {in_no_directory.c_str(), false},
+                        {"", false},
+                        {"/dev/full", std::ifstream("/dev/full").good()}};
   for (const Path& p : paths) {
     const char* path = p.path;
     SCOPED_TRACE(path);

@@ -21,6 +21,7 @@ class IndexTest : public StandinTest {
   void TearDown() override {
     release_catalogue(catalogue_);
     EXPECT_EQ(driver_blocks(), 0);
+    StandinTest::TearDown();
   }
   TagCatalogue catalogue_ = {};
 };
@@ -71,8 +72,8 @@ TEST_F(IndexTest, FindsWhatTheLinearSearchFinds) {
   }
 }
 
-// Pairs of keys whose hashes are equal (found by search): the index tells
-// them apart by name and by data set.
+// Two pairs of keys whose hashes are equal (found by search): the index
+// tells them apart by name and by data set.
 TEST_F(IndexTest, KeysOfEqualHashesAreToldApart) {
   struct Key {
     const char* name;
@@ -85,6 +86,17 @@ TEST_F(IndexTest, KeysOfEqualHashesAreToldApart) {
   ASSERT_TRUE(append_tags_checked(catalogue_, text.data()));
   TagIndex index;
   ASSERT_TRUE(build_tag_index(index, catalogue_));
+  // Each pair still collides; after a change of the hash this test would
+  // have nothing to tell apart.
+  for (int first : {0, 2}) {
+    const Key& a = keys[first];
+    const Key& b = keys[first + 1];
+    const TagIndexSlot* slot_a = find_tag(index, catalogue_, a.name, a.ds);
+    const TagIndexSlot* slot_b = find_tag(index, catalogue_, b.name, b.ds);
+    ASSERT_TRUE(slot_a != nullptr && slot_b != nullptr);
+    EXPECT_NE(slot_a, slot_b);
+    EXPECT_EQ(slot_a->Hash, slot_b->Hash) << a.name << " and " << b.name << " no longer collide";
+  }
   for (std::int32_t entry = 0; entry < 4; ++entry) {
     Binding found = {0, -1};
     EXPECT_TRUE(

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "report_variable.h"
@@ -9,3 +11,5 @@ void set_report_variable(const char* path) {
     setenv("DRAVIK32_REPORT", path, 1);
   }
 }
+
+int this_process_id() { return getpid(); }

@@ -13,7 +13,15 @@ void StandinTest::SetUp() {
   baseline_blocks_ = corva_live_blocks();
 }
 
-void StandinTest::TearDown() { corva_fail_allocation(0, 0); }
+void StandinTest::TearDown() {
+  corva_fail_allocation(0, 0);
+  torn_down_ = true;
+}
+
+StandinTest::~StandinTest() {
+  EXPECT_TRUE(torn_down_) << "the fixture's TearDown does not call StandinTest::TearDown, which "
+                             "clears the heap's fault injection";
+}
 
 std::vector<Box> StandinTest::boxes() {
   std::vector<Box> result;

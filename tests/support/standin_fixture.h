@@ -22,9 +22,13 @@ void PrintTo(const Box& box, std::ostream* out);
 
 class StandinTest : public ::testing::Test {
  protected:
+  // Fails the test when the fixture's TearDown did not call this one's.
+  ~StandinTest() override;
+
   void SetUp() override;
   // Clears fault injection, so nothing after the test (the next test, or
   // work at exit that allocates through the driver) meets a failing heap.
+  // A fixture that overrides it must call it.
   void TearDown() override;
 
   // Live blocks of the shared heap beyond those live when the test began.
@@ -57,4 +61,5 @@ class StandinTest : public ::testing::Test {
 
  private:
   long baseline_blocks_ = 0;
+  bool torn_down_ = false;
 };

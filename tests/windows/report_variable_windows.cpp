@@ -1,5 +1,7 @@
 // The test program and the DLL share msvcrt.dll, whose environment _putenv
 // changes; "NAME=" removes the variable.
+#include <process.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -9,3 +11,5 @@ void set_report_variable(const char* path) {
   std::string setting = std::string("DRAVIK32_REPORT=") + (path != nullptr ? path : "");
   _putenv(setting.c_str());
 }
+
+int this_process_id() { return _getpid(); }
