@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# The Windows release archive, dist/dravik32-<version>-win32.zip: the driver,
+# the desk tool with its stand-ins in desk/, the sample case, README.txt,
+# CHANGELOG.md and SHA256SUMS (see scripts/make-archive.py).
+#   scripts/release.sh            builds it from the working tree
+#   scripts/release.sh --verify   builds the last commit twice, from two clean
+#                                 clones in different folders, one after the
+#                                 other, and fails unless the DLLs and the
+#                                 archives are the same bytes
+# Times in the archive are the last commit's (SOURCE_DATE_EPOCH overrides).
+# The host release's values are the build's cache variables: configure with
+# e.g. cmake --preset windows -DDCS_HOST_VERSION=1.0.0.2 before a release.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh release
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export SOURCE_DATE_EPOCH
+
+if [ "${1:-}" = "--verify" ]; then
+  commit=$(git rev-parse HEAD)
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  clones=("$scratch/first/dravik32" "$scratch/second-build/elsewhere/dravik32")
+  for clone in "${clones[@]}"; do
+    git clone -q --no-checkout . "$clone"
+    git -C "$clone" checkout -q "$commit"
+    echo "=== building $commit in $clone"
+    "$clone/scripts/release.sh" >/dev/null
+  done
+  status=0
+  for file in "dist/dravik32-*-win32.zip" "build/windows/bin/dravik32.dll"; do
+    # shellcheck disable=SC2086 # the archive's name is matched
+    first=$(echo "${clones[0]}"/$file)
+    second=$(echo "${clones[1]}"/$file)
+    if cmp -s "$first" "$second"; then
+      echo "same bytes: ${file//\*/<version>} $(sha256sum <"$first" | cut -d' ' -f1)"
+    else
+      echo "DIFFERENT: ${file//\*/<version>}" >&2
+      status=1
+    fi
+  done
+  exit $status
+fi
+
+cmake --preset windows >/dev/null
+# The archive is made again for this commit's time.
+rm -f build/windows/dist/dravik32-*-win32.zip
+cmake --build --preset windows --target release_archive >/dev/null
+mkdir -p dist
+for built in build/windows/dist/dravik32-*-win32.zip; do
+  cp "$built" dist/
+  echo "dist/$(basename "$built") $(sha256sum <"$built" | cut -d' ' -f1)"
+done
