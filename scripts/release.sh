@@ -19,6 +19,7 @@ export SOURCE_DATE_EPOCH
 
 if [ "${1:-}" = "--verify" ]; then
   commit=$(git rev-parse HEAD)
+  git diff --quiet HEAD || echo "release: uncommitted changes are not in the builds of $commit" >&2
   scratch=$(mktemp -d)
   trap 'rm -rf "$scratch"' EXIT
   clones=("$scratch/first/dravik32" "$scratch/second-build/elsewhere/dravik32")
@@ -29,17 +30,17 @@ if [ "${1:-}" = "--verify" ]; then
     "$clone/scripts/release.sh" >/dev/null
   done
   status=0
-  for file in "dist/dravik32-*-win32.zip" "build/windows/bin/dravik32.dll"; do
-    # shellcheck disable=SC2086 # the archive's name is matched
-    first=$(echo "${clones[0]}"/$file)
-    second=$(echo "${clones[1]}"/$file)
-    if cmp -s "$first" "$second"; then
-      echo "same bytes: ${file//\*/<version>} $(sha256sum <"$first" | cut -d' ' -f1)"
+  same_bytes() {
+    if cmp -s "${clones[0]}/$1" "${clones[1]}/$1"; then
+      echo "same bytes: $1 $(sha256sum <"${clones[0]}/$1" | cut -d' ' -f1)"
     else
-      echo "DIFFERENT: ${file//\*/<version>}" >&2
+      echo "DIFFERENT: $1" >&2
       status=1
     fi
-  done
+  }
+  archives=("${clones[0]}"/dist/dravik32-*-win32.zip)
+  same_bytes "dist/$(basename "${archives[0]}")"
+  same_bytes build/windows/bin/dravik32.dll
   exit $status
 fi
 
