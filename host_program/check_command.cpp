@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "case_file.h"
+#include "command_line.h"
 #include "exit_status.h"
 #include "report.h"
 
@@ -41,6 +42,7 @@ int run_check(int argc, char** argv) {
       "it would load and every trap it holds. Exit status: 0 clean, 4 warnings, 5 unusable "
       "(no tag would be loaded), 1 the file cannot be read.",
       "dravik-host check"};
+  desk_command_line(app);
   std::string init_path;
   bool json = false;
   app.add_option("INIT", init_path, "the initialization string, as a file")->required();

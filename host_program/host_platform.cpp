@@ -6,6 +6,7 @@
 #include "text_list.h"
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 namespace {
@@ -21,6 +22,8 @@ std::string last_error() { return "error " + std::to_string(GetLastError()); }
 std::vector<DriverBox> take_driver_boxes() { return {}; }
 
 bool is_terminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+void use_line_feeds(std::FILE* stream) { _setmode(_fileno(stream), _O_BINARY); }
 
 std::filesystem::path program_file() {
   char path[MAX_PATH * 4];
@@ -58,6 +61,8 @@ std::vector<DriverBox> take_driver_boxes() {
 }
 
 bool is_terminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+
+void use_line_feeds(std::FILE*) {}
 
 std::filesystem::path program_file() {
   std::error_code error;

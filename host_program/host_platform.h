@@ -49,6 +49,10 @@ std::vector<DriverBox> take_driver_boxes();
 
 bool is_terminal(std::FILE* stream);
 
+// Lines written to `stream` end in a line feed alone, on Windows too, so a
+// run's output is the same bytes on every system.
+void use_line_feeds(std::FILE* stream);
+
 // This program's own file, links resolved; empty when the system does not say.
 std::filesystem::path program_file();
 

@@ -19,6 +19,7 @@
 #include "catalogue/tag_catalogue.h"
 #include "catalogue/tag_name.h"
 #include "check_command.h"
+#include "command_line.h"
 #include "corva/corva_control.h"
 #include "diagnostics/unbound_reason.h"
 #include "exit_status.h"
@@ -195,7 +196,9 @@ int play(const Case& plan, const std::string& init_text, const DriverEntryPoints
   // controller read back.
   std::vector<Column> columns = {{"step", false, true}, {"time_s", false, true}};
   for (const PointItem& p : plan.points) columns.push_back({p.name});
-  for (const ControllerItem& c : plan.controllers) columns.push_back({c.name, true});
+  for (const ControllerItem& c : plan.controllers) {
+    columns.push_back({c.name, true, false, !c.active});
+  }
   report.columns(columns);
   std::optional<Plot> plot;
   if (!options.plot_file.empty()) {
@@ -301,12 +304,14 @@ CLI::Validator whole_number(std::int64_t low, std::int64_t high) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  use_line_feeds(stdout);
   if (argc >= 2 && std::strcmp(argv[1], "check") == 0) return run_check(argc - 1, argv + 1);
 
   CLI::App app{
       "Plays a simulation case through the dravik32 driver against the stand-in "
       "Dravik emulator and shows what crosses the link.\n"
       "`dravik-host check INIT [--json]` checks an initialization string instead."};
+  desk_command_line(app);
   std::string case_path;
   std::string init_path;
   std::string driver_path = DriverLibrary::default_path();

@@ -50,10 +50,11 @@ void Plot::row(const std::vector<Cell>& cells) {
   std::string line;
   for (std::size_t i = 1; i < cells.size() && i < columns_.size(); ++i) {
     char value[40] = "NaN";
-    if (cells[i].value) std::snprintf(value, sizeof value, "%.10g", *cells[i].value);
+    bool read = !columns_[i].inactive;
+    if (cells[i].value && read) std::snprintf(value, sizeof value, "%.10g", *cells[i].value);
     add_to_list(line, value, " ");
-    if (columns_[i].reading) add_to_list(line, cells[i].valid ? "1" : "0", " ");
-    if (columns_[i].reading && !cells[i].valid) failed_[i] = true;
+    if (columns_[i].reading) add_to_list(line, cells[i].valid || !read ? "1" : "0", " ");
+    if (columns_[i].reading && read && !cells[i].valid) failed_[i] = true;
   }
   std::fprintf(pipe_, "%s\n", line.c_str());
 }
@@ -72,6 +73,13 @@ bool Plot::finish(std::string& error) {
       add_to_list(values, "$run using 1:" + std::to_string(field) + " with lines lw 2 lt " +
                               std::to_string(++value_lines) + " title " +
                               gnuplot_string(column.name));
+      continue;
+    }
+    if (column.inactive) {
+      // Nothing to draw: the key alone says the controller is not read.
+      add_to_list(readings, "NaN with lines lw 2 lt " + std::to_string(++reading_lines) +
+                                " title " + gnuplot_string(column.name + " (inactive, not read)"));
+      ++field;
       continue;
     }
     // A valid reading draws the line; a failed one breaks it and is marked.

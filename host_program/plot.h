@@ -1,8 +1,10 @@
 // A picture of the run drawn by gnuplot: every process variable in one
 // panel, every controller's reading in another, against time. A failed read
 // breaks the controller's line and is marked with a red cross at the value
-// the controller holds; only a controller with a failed read gets the marks. The rows go to gnuplot
-// as they come, so the program keeps none of them.
+// the controller holds; only a controller with a failed read gets the marks.
+// An inactive controller, never read, has only its key: "(inactive, not
+// read)". The rows go to gnuplot as they come, so the program keeps none of
+// them.
 #pragma once
 
 #include <cstdio>

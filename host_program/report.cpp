@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "text_list.h"
@@ -18,6 +19,14 @@ std::string number(double value, int digits) {
   char text[32];
   std::snprintf(text, sizeof text, "%.*g", digits, value);
   return text;
+}
+
+// The shortest text that reads back as the same double: CSV carries every
+// bit, so two builds' runs compare byte for byte.
+std::string exact_number(double value) {
+  char text[32];
+  auto [end, error] = std::to_chars(text, text + sizeof text, value);
+  return error == std::errc{} ? std::string(text, end) : number(value, 17);
 }
 
 // Steps and times keep every digit: a step count up to 2^31 and the time
@@ -174,6 +183,7 @@ void Report::row(const std::vector<Cell>& cells) {
         value = static_cast<long long>(*cells[i].value);
       }
       if (columns_[i].reading) value = {{"value", value}, {"ok", cells[i].valid}};
+      if (columns_[i].inactive) value = nullptr;
       values.push_back(value);
     }
     std::fprintf(out_, "%s\n%s", first_row_ ? "" : ",", values.dump().c_str());
@@ -183,13 +193,18 @@ void Report::row(const std::vector<Cell>& cells) {
   std::string line;
   for (std::size_t i = 0; i < cells.size() && i < columns_.size(); ++i) {
     const Cell& cell = cells[i];
-    int digits = columns_[i].count ? kCountDigits : (format_ == Format::Csv ? 6 : 4);
+    const Column& column = columns_[i];
     if (format_ == Format::Csv) {
-      add_to_list(line, cell.value ? number(*cell.value, digits) : "", ",");
-      if (columns_[i].reading) add_to_list(line, cell.valid ? "1" : "0", ",");
+      std::string value;
+      if (cell.value && !column.inactive) {
+        value = column.count ? number(*cell.value, kCountDigits) : exact_number(*cell.value);
+      }
+      add_to_list(line, value, ",");
+      if (column.reading) add_to_list(line, column.inactive ? "" : (cell.valid ? "1" : "0"), ",");
     } else {
-      std::string value = cell.value ? number(*cell.value, digits) : "-";
+      std::string value = cell.value ? number(*cell.value, column.count ? kCountDigits : 4) : "-";
       if (!cell.valid) value = "[" + value + "]";
+      if (column.inactive) value = "inactive";
       add_to_list(line, padded(value, widths_[i]), "  ");
     }
   }

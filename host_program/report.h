@@ -20,12 +20,15 @@ enum class Format { Table, Csv, Json };
 
 // One column of the step table. A reading is a controller's value with its
 // verdict: in CSV it takes two columns (the value, and "<name> ok" with 1 or
-// 0); in the table one, with a failed reading shown in brackets. A count
-// (the step, the time) is printed with every digit it has.
+// 0); in the table one, with a failed reading shown in brackets. An inactive
+// controller's reading is never made, so it shows as such: "inactive" in the
+// table, empty cells in CSV, null in JSON. A count (the step, the time) is
+// printed with every digit it has.
 struct Column {
   std::string name;
   bool reading = false;
   bool count = false;
+  bool inactive = false;  // a reading the driver does not make
 };
 
 struct Cell {

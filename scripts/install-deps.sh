@@ -1,25 +1,47 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the builds and tests need, where missing.
+# Installs the Debian packages a job needs, where missing:
+#   scripts/install-deps.sh sample    the sample's build (scripts/run-sample.sh)
+#   scripts/install-deps.sh release   the Windows release archive (scripts/release.sh)
+#   scripts/install-deps.sh [all]     every build and test (scripts/test.sh)
 set -euo pipefail
 
+mode=${1:-all}
+# The driver and the stand-in host program, built for this machine.
+sample_packages=(
+  cmake ninja-build g++               # the build
+  libfast-float-dev                   # reading reals (header-only)
+  libtomlplusplus-dev libcli11-dev    # the stand-in host program
+  nlohmann-json3-dev                  # its JSON output
+)
+release_packages=(
+  "${sample_packages[@]}"
+  mingw-w64                           # the Windows DLL and the desk tool
+  python3 git                         # packing the archive; --verify's clones
+)
 packages=(
-  cmake ninja-build g++ python3       # native build and the DLL checks
+  "${release_packages[@]}"
   g++-multilib qemu-user              # 32-bit Linux build, run under qemu-i386
-  mingw-w64                           # the Windows DLL
   libbenchmark-dev                    # the benchmarks
   clang libclang-rt-14-dev            # libFuzzer
   googletest                          # built from source for each target
-  libfast-float-dev                   # reading reals (header-only)
   clang-format clang-tidy cppcheck    # style and static checks
   locales                             # localedef, for the locale tests
-  libtomlplusplus-dev libcli11-dev    # the stand-in host program
-  nlohmann-json3-dev gnuplot-nox      # its JSON output and its plot
+  gnuplot-nox                         # the host program's plot
   time                                # GNU time, for scripts/bench-memory.sh
   gcovr                               # the coverage report and its gates
 )
-
 # wine runs the Windows DLL's tests; its 32-bit half needs the i386 architecture.
 wine_packages=(wine wine32:i386 wine64)
+
+case "$mode" in
+  sample) packages=("${sample_packages[@]}") wine_packages=() ;;
+  release) packages=("${release_packages[@]}") wine_packages=() ;;
+  all) ;;
+  *)
+    echo "usage: install-deps.sh [sample|release|all]" >&2
+    exit 2
+    ;;
+esac
 
 not_installed() {
   for package in "$@"; do
@@ -35,7 +57,7 @@ echo "installing: ${missing[*]} ${missing_wine[*]}"
 run_as_root=()
 [ "$(id -u)" -eq 0 ] || run_as_root=(sudo)
 export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ ${#missing_wine[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${run_as_root[@]}" dpkg --add-architecture i386
 fi
 "${run_as_root[@]}" apt-get update -qq

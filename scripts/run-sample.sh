@@ -5,7 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
-cmake --preset native >/dev/null
-cmake --build --preset native --target dravik32 dravik-host >/dev/null
-exec build/native/bin/dravik-host examples/tank.toml --every 10 "$@"
+# Only the sample's packages and a lean release build: no tests, no
+# sanitizers, no other configuration.
+scripts/install-deps.sh sample
+cmake --preset sample >/dev/null
+cmake --build --preset sample --target dravik32 dravik-host >/dev/null
+exec build/sample/bin/dravik-host examples/tank.toml --every 10 "$@"

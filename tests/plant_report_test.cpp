@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver/entry_points.h"
+#include "release.h"
 #include "report_variable.h"
 #include "standin_fixture.h"
 
@@ -156,7 +157,7 @@ TEST_F(PlantReportTest, TheReportSaysWhatWasLoadedBoundAndReadBadly) {
     const char* report;
   } cases[] = {
       {"a plant with unbound items", kPlant,
-       "== DCSLoad\n"
+       "== DCSLoad: " DCS_RELEASE_TEXT "\n"
        "initialization string: 94 bytes\n"
        "reading: read to the end\n"
        "catalogue: AI 1, AO 1, DI 1, DO 1, DCD 0, CALC 1\n"
@@ -178,7 +179,7 @@ TEST_F(PlantReportTest, TheReportSaysWhatWasLoadedBoundAndReadBadly) {
         {{"VALVE", 1, 1}, {"A\tB\x01", -5, 1}},
         {{"LEVEL", 1, 1}},
         0},
-       "== DCSLoad\n"
+       "== DCSLoad: " DCS_RELEASE_TEXT "\n"
        "initialization string: 74 bytes\n"
        "reading: stopped at line 7: an empty token\n"
        "warning: line 7: an empty token (two delimiters with only blanks between them) where a "
@@ -205,7 +206,7 @@ TEST_F(PlantReportTest, TheReportSaysWhatWasLoadedBoundAndReadBadly) {
        "failed reads since the last report: none\n"},
       {"no tags",
        {"*AI*\n", {{"VALVE", 1, 1}}, {}, 1},
-       "== DCSLoad\n"
+       "== DCSLoad: " DCS_RELEASE_TEXT "\n"
        "initialization string: 5 bytes\n"
        "unusable: the string holds 5 bytes; one of 33 bytes or less (at most the six headers, "
        "one a line) is taken to hold no tags, so the driver shows its load warning and loads "

@@ -7,6 +7,7 @@
 #include "diagnostics/report_text.h"
 #include "host/report_file.h"
 #include "record/fields.h"
+#include "release.h"
 
 namespace {
 
@@ -54,8 +55,9 @@ void write_text(ReportFile& file, const char* format, Arguments... arguments) {
   write_line(file, buffer);
 }
 
+// A load's section names the build, so a report says which driver wrote it.
 void write_size(ReportFile& file, std::int32_t length) {
-  write_line(file, "== DCSLoad");
+  write_line(file, "== DCSLoad: " DCS_RELEASE_TEXT);
   write_text(file, "initialization string: %d bytes", length);
 }
 

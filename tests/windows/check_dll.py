@@ -41,6 +41,9 @@ VERSION_STRINGS = {
     "DCSDisplayName": "Dravik",
     "Driver Build Number": "1",
 }
+# The host release's keys carry the values the build was configured with
+# (given with --release KEY=VALUE); FileVersion's four numbers are also the
+# binary FILEVERSION and PRODUCTVERSION.
 HOST_RELEASE_KEYS = ["CompanyName", "FileVersion", "LegalCopyright", "ProductName",
                      "ProductVersion", "Program Build Number"]
 
@@ -119,6 +122,8 @@ def main():
     parser.add_argument("--windres", required=True)
     parser.add_argument("--exports-def", required=True, help="the driver's .def file")
     parser.add_argument("--dravlink-def", required=True, help="the emulator library's .def file")
+    parser.add_argument("--release", action="append", default=[], metavar="KEY=VALUE",
+                        help="a host release key's expected value")
     parser.add_argument("dll")
     args = parser.parse_args()
 
@@ -165,8 +170,17 @@ def main():
     for key, value in VERSION_STRINGS.items():
         check(strings.get(key) == value, f'version key "{key}" is {strings.get(key)!r}, '
                                          f'expected {value!r}')
+    release = dict(pair.split("=", 1) for pair in args.release)
+    check(sorted(release) == sorted(HOST_RELEASE_KEYS),
+          f"--release gives {sorted(release)}, expected {sorted(HOST_RELEASE_KEYS)}")
     for key in HOST_RELEASE_KEYS:
-        check(strings.get(key), f'version key "{key}" is missing or empty')
+        check(strings.get(key) == release.get(key),
+              f'version key "{key}" is {strings.get(key)!r}, expected {release.get(key)!r}')
+    numbers = release.get("FileVersion", "").replace(".", ", ")
+    for field in ("FILEVERSION", "PRODUCTVERSION"):
+        found = re.search(rf"^\s*{field} (.+)$", rc, re.M)
+        check(found and found.group(1) == numbers,
+              f"{field} is {found.group(1) if found else None!r}, expected {numbers!r}")
 
     for failure in failures:
         print("FAIL:", failure)
