@@ -17,7 +17,6 @@
 #include "case_file.h"
 #include "catalogue/binding.h"
 #include "catalogue/tag_catalogue.h"
-#include "catalogue/tag_name.h"
 #include "check_command.h"
 #include "corva/corva_control.h"
 #include "diagnostics/unbound_reason.h"
@@ -85,28 +84,12 @@ int report_bindings(Report& report, const Case& plan, HostRecord& record, const 
   return unbound;
 }
 
-template <typename Entry>
-bool has_tag(const TagTable<Entry>& table, const TagRef& ref) {
-  for (std::int32_t i = 0; i < table.Count; ++i) {
-    if (table.Entries[i].Id == ref.ds && same_tag_name(ref.name.c_str(), table.Entries[i].Name)) {
-      return true;
-    }
-  }
-  return false;
-}
-
-bool in_catalogue(const TagCatalogue& c, const TagRef& ref) {
-  bool found = false;
-  visit_table(c, ref.kind, [&](const auto& table) { found = has_tag(table, ref); });
-  return found;
-}
-
 // The emulator's rules act on its tags; a rule naming a tag the catalogue
 // lacks acts on nothing the driver can see. Returns how many such tags.
 int report_rule_tags(Report& report, const Case& plan, const TagCatalogue& catalogue) {
   int missing = 0;
   auto check = [&](const char* rule, const char* key, const TagRef& ref) {
-    if (in_catalogue(catalogue, ref)) return;
+    if (find_in_table(catalogue, ref.kind, ref.name.c_str(), ref.ds) >= 0) return;
     ++missing;
     report.rule_warning(plan.file.string() + ":" + std::to_string(ref.line) + ": the emulator " +
                         rule + " rule's " + key + " " + kind_name(ref.kind) + ":" +

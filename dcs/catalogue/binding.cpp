@@ -51,6 +51,13 @@ void bind_items(Item* items, std::int32_t count, bool controller, const TagCatal
 
 }  // namespace
 
+std::int32_t find_in_table(const TagCatalogue& catalogue, int kind, const char* tag,
+                           std::int32_t ds) {
+  std::int32_t at = -1;
+  visit_table(catalogue, kind, [&](const auto& table) { at = first_match(table, tag, ds); });
+  return at;
+}
+
 // Each kind of item searches only the tables that TAG_KINDS gives it, in
 // the catalogue's order, so its index always belongs to the table the
 // exchange applies it to.
@@ -58,8 +65,7 @@ bool find_binding_linear(const TagCatalogue& catalogue, bool controller, const c
                          std::int32_t ds, Binding& found) {
   for (int kind = 0; kind < TAG_TABLES; ++kind) {
     if (!searched_by(kind, controller)) continue;
-    std::int32_t at = -1;
-    visit_table(catalogue, kind, [&](const auto& table) { at = first_match(table, tag, ds); });
+    std::int32_t at = find_in_table(catalogue, kind, tag, ds);
     if (at >= 0) {
       found = {TAG_KINDS[kind].Code, at};
       return true;

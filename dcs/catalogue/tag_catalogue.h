@@ -104,6 +104,13 @@ extern TagCatalogue tag_catalogue;
 
 bool catalogue_exists(const TagCatalogue& catalogue);
 
+// The kind whose section header the token is, matched byte for byte, or
+// NO_KIND.
+int section_of(const char* token);
+
+// The entries of all six tables together.
+std::int32_t tag_count(const TagCatalogue& catalogue);
+
 // How a load ended, and the length the emulator reported, for the plant
 // report.
 enum LoadResult : std::uint8_t { LOAD_READ, LOAD_TOO_SHORT, LOAD_OUT_OF_MEMORY };

@@ -1,10 +1,10 @@
 #include "diagnostics/init_check.h"
 
-#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
 #include "catalogue/numbers.h"
+#include "catalogue/tag_name.h"
 #include "catalogue/tokenizer.h"
 
 namespace {
@@ -12,22 +12,11 @@ namespace {
 // No warning, among the results of the number checks.
 constexpr std::uint8_t NO_WARNING = 0xff;
 
-// Tokens longer than this are shown cut.
-constexpr std::size_t SHOWN_TOKEN = 60;
 // Duplicates listed in one warning.
 constexpr std::int32_t SHOWN_DUPLICATES = 4;
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 bool is_hex_digit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int exact_section(const char* token) {
-  for (int section = 0; section < INIT_SECTIONS; ++section) {
-    if (std::strcmp(token, TAG_KINDS[section].Header) == 0) return section;
-  }
-  return NO_INIT_SECTION;
 }
 
 // Why a token that is no header looks like one.
@@ -46,8 +35,8 @@ HeaderLook header_look(const char* token, int* section) {
     if (std::strlen(header) != length) continue;
     bool same = true;
     for (std::size_t i = 0; i < length && same; ++i) {
-      char a = first[i] >= 'a' && first[i] <= 'z' ? static_cast<char>(first[i] - 32) : first[i];
-      same = a == header[i];
+      same = fold_letter(static_cast<unsigned char>(first[i])) ==
+             fold_letter(static_cast<unsigned char>(header[i]));
     }
     if (same) *section = s;
   }
@@ -114,7 +103,7 @@ bool walk(InitCheck& check) {
       }
       break;
     }
-    int header = exact_section(token);
+    int header = section_of(token);
     if (header != NO_INIT_SECTION) {
       section = header;
       if (!add_token(check, lines, token, ROLE_HEADER, section)) return false;
@@ -174,12 +163,6 @@ bool load(InitCheck& check) {
   return true;
 }
 
-std::int32_t loaded_tags(const InitCheck& check) {
-  std::int32_t tags = 0;
-  for_each_kind(check.Catalogue, [&tags](const auto& table, int) { tags += table.Count; });
-  return tags;
-}
-
 bool only_blanks(const char* text) {
   while (is_blank(*text)) ++text;
   return *text == '\0';
@@ -236,7 +219,7 @@ void whole_string_warnings(const Emitter& out) {
     out.emit(WARN_TOO_SHORT, 0, -1, NO_INIT_SECTION, check.Length);
     return;
   }
-  if (loaded_tags(check) == 0) out.emit(WARN_NO_TAGS, 0);
+  if (tag_count(check.Catalogue) == 0) out.emit(WARN_NO_TAGS, 0);
   if (check.TextLength < check.Length) {
     out.emit(WARN_ZERO_BYTE, line_at(check, check.TextLength), -1, NO_INIT_SECTION,
              check.Length - check.TextLength);
@@ -281,7 +264,7 @@ void token_warnings(const Emitter& out) {
           }
           break;
         }
-        if (exact_section(token.Text) != NO_INIT_SECTION || look != NOT_LIKE_A_HEADER) {
+        if (section_of(token.Text) != NO_INIT_SECTION || look != NOT_LIKE_A_HEADER) {
           out.emit(WARN_SWALLOWED_HEADER, token.Line, i, token.Section);
           break;
         }
@@ -307,8 +290,8 @@ struct EntryKey {
 
 int compare_names(const char* p, const char* q) {
   for (;; ++p, ++q) {
-    auto c = static_cast<unsigned char>(*p >= 'A' && *p <= 'Z' ? *p + 32 : *p);
-    auto d = static_cast<unsigned char>(*q >= 'A' && *q <= 'Z' ? *q + 32 : *q);
+    unsigned char c = fold_letter(static_cast<unsigned char>(*p));
+    unsigned char d = fold_letter(static_cast<unsigned char>(*q));
     if (c != d) return c < d ? -1 : 1;
     if (c == '\0') return 0;
   }
@@ -416,101 +399,6 @@ void append_header_reason(MessageText& text, HeaderLook look) {
 }
 
 }  // namespace
-
-MessageText message_text(char* buffer, std::size_t size) {
-  if (size > 0) buffer[0] = '\0';
-  return {buffer, size, 0};
-}
-
-namespace {
-
-void append_char(MessageText& text, char c) {
-  if (text.Length + 1 >= text.Size) return;
-  text.Data[text.Length++] = c;
-  text.Data[text.Length] = '\0';
-}
-
-void append_digits(MessageText& text, unsigned value, unsigned base, int width) {
-  char digits[12];
-  int count = 0;
-  do {
-    digits[count++] = "0123456789abcdef"[value % base];
-    value /= base;
-  } while (value != 0);
-  for (; count < width; --width) append_char(text, '0');
-  while (count > 0) append_char(text, digits[--count]);
-}
-
-}  // namespace
-
-// A formatter of its own, for the few conversions the texts use (%d, %s, %c,
-// %x with a zero-padded width, %%): the same text on every target, and no
-// part of the C runtime's printf in the driver.
-void append_text(MessageText& text, const char* format, ...) {
-  std::va_list arguments;
-  va_start(arguments, format);
-  // The analyzer loses va_start's initialisation through the macro.
-  // NOLINTBEGIN(clang-analyzer-valist.Uninitialized)
-  for (const char* p = format; *p != '\0'; ++p) {
-    if (*p != '%') {
-      append_char(text, *p);
-      continue;
-    }
-    int width = 0;
-    for (++p; *p >= '0' && *p <= '9'; ++p) width = width * 10 + (*p - '0');
-    switch (*p) {
-      case 'd': {
-        int value = va_arg(arguments, int);
-        if (value < 0) append_char(text, '-');
-        append_digits(text,
-                      value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value),
-                      10, width);
-        break;
-      }
-      case 'x':
-        append_digits(text, va_arg(arguments, unsigned), 16, width);
-        break;
-      case 'c':
-        append_char(text, static_cast<char>(va_arg(arguments, int)));
-        break;
-      case 's':
-        for (const char* s = va_arg(arguments, const char*); *s != '\0'; ++s) append_char(text, *s);
-        break;
-      default:
-        append_char(text, '%');
-        if (*p == '\0') --p;
-        break;
-    }
-  }
-  // NOLINTEND(clang-analyzer-valist.Uninitialized)
-  va_end(arguments);
-}
-
-void append_token(MessageText& text, const char* token) {
-  append_text(text, "\"");
-  std::size_t shown = 0;
-  for (const char* p = token; *p != '\0'; ++p, ++shown) {
-    if (shown == SHOWN_TOKEN) {
-      append_text(text, "...");
-      break;
-    }
-    auto c = static_cast<unsigned char>(*p);
-    if (c == '\r') {
-      append_text(text, "\\r");
-    } else if (c == '\t') {
-      append_text(text, "\\t");
-    } else if (c == '\n') {
-      append_text(text, "\\n");
-    } else if (c < 0x20 || c == 0x7f) {
-      append_text(text, "\\x%02x", c);
-    } else if (c == '"' || c == '\\') {
-      append_text(text, "\\%c", c);
-    } else {
-      append_text(text, "%c", c);
-    }
-  }
-  append_text(text, "\"");
-}
 
 const char* init_section_name(int section) { return TAG_KINDS[section].Name; }
 
