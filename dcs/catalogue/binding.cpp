@@ -1,18 +1,8 @@
 #include "catalogue/binding.h"
 
-#include "catalogue/tag_name.h"
 #include "record/helpers.h"
 
 namespace {
-
-// The first entry of `table` with the tag's name and the item's data set.
-template <typename Entry>
-std::int32_t first_match(const TagTable<Entry>& table, const char* tag, std::int32_t ds) {
-  for (std::int32_t i = 0; i < table.Count; ++i) {
-    if (same_tag_name(tag, table.Entries[i].Name) && table.Entries[i].Id == ds) return i;
-  }
-  return -1;
-}
 
 struct ItemTag {
   const char* text;
@@ -50,13 +40,6 @@ void bind_items(Item* items, std::int32_t count, bool controller, const TagCatal
 }
 
 }  // namespace
-
-std::int32_t find_in_table(const TagCatalogue& catalogue, int kind, const char* tag,
-                           std::int32_t ds) {
-  std::int32_t at = -1;
-  visit_table(catalogue, kind, [&](const auto& table) { at = first_match(table, tag, ds); });
-  return at;
-}
 
 // Each kind of item searches only the tables that TAG_KINDS gives it, in
 // the catalogue's order, so its index always belongs to the table the

@@ -16,11 +16,6 @@ struct Binding {
   std::int32_t index;
 };
 
-// The index of the first entry of the table of `kind` with the tag's name
-// and the data set `ds`, or -1 when it has none (or no table is of `kind`).
-std::int32_t find_in_table(const TagCatalogue& catalogue, int kind, const char* tag,
-                           std::int32_t ds);
-
 // The first entry with the tag's name and the data set `ds`, in the tables a
 // controller (or a process variable) exchanges with, searched entry by entry
 // in the catalogue's order. The binding's way when the index cannot be built.

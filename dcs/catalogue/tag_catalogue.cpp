@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "catalogue/numbers.h"
+#include "catalogue/tag_name.h"
 #include "catalogue/tokenizer.h"
 
 TagCatalogue tag_catalogue = {};
@@ -158,6 +159,17 @@ int section_of(const char* token) {
     if (std::strcmp(token, TAG_KINDS[kind].Header) == 0) return kind;
   }
   return NO_KIND;
+}
+
+std::int32_t find_in_table(const TagCatalogue& catalogue, int kind, const char* tag,
+                           std::int32_t ds) {
+  std::int32_t at = -1;
+  visit_table(catalogue, kind, [&](const auto& table) {
+    for (std::int32_t i = 0; i < table.Count && at < 0; ++i) {
+      if (same_tag_name(tag, table.Entries[i].Name) && table.Entries[i].Id == ds) at = i;
+    }
+  });
+  return at;
 }
 
 std::int32_t tag_count(const TagCatalogue& catalogue) {
