@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "driver/entry_points.h"
 #include "report_variable.h"
 #include "standin_fixture.h"
@@ -52,12 +54,12 @@ struct Seen {
 
 class PlantReportTest : public StandinTest {
  protected:
-  // A file of each test's own, in the working directory: the tests may run
-  // side by side.
+  // A file of each test's own, in the temporary directory: the tests, and
+  // the builds, may run side by side.
   void SetUp() override {
     StandinTest::SetUp();
-    report_path_ = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    report_path_ += ".report.txt";
+    report_path_ = ::testing::TempDir() + "dravik32-" + std::to_string(getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".report.txt";
     std::remove(report_path_.c_str());
   }
   void TearDown() override {
