@@ -471,15 +471,27 @@ void too_short_text(const InitCheck&, const InitWarning& warning, MessageText& t
               warning.Count, EMPTY_INIT_LENGTH);
 }
 
+// "*AI*, *AO*, *DI*, *DO*, *DCD* and *CALC*".
+void append_headers(MessageText& text) {
+  for (int kind = 0; kind < TAG_TABLES; ++kind) {
+    const char* joint = kind == 0 ? "" : (kind + 1 == TAG_TABLES ? " and " : ", ");
+    append_text(text, "%s%s", joint, TAG_KINDS[kind].Header);
+  }
+}
+
 void no_tags_text(const InitCheck& check, const InitWarning&, MessageText& text) {
   bool any_header = false;
   for (std::int32_t i = 0; i < check.TokenCount && !any_header; ++i) {
     any_header = check.Tokens[i].Role == ROLE_HEADER;
   }
-  append_text(text, "no tag is read: %s",
-              any_header ? "no record follows a header before the reading ends"
-                         : "no section header is recognised (*AI*, *AO*, *DI*, *DO*, *DCD* "
-                           "and *CALC*, in capitals, each a token of its own)");
+  append_text(text, "no tag is read: ");
+  if (any_header) {
+    append_text(text, "no record follows a header before the reading ends");
+    return;
+  }
+  append_text(text, "no section header is recognised (");
+  append_headers(text);
+  append_text(text, ", in capitals, each a token of its own)");
 }
 
 void zero_byte_text(const InitCheck&, const InitWarning& warning, MessageText& text) {
