@@ -101,9 +101,6 @@ struct ItemSlots {
 
 // One read for each table a controller reads from. False when the index
 // reaches no entry of the table: then no call is made.
-typedef bool (*ControllerRead)(DCSCtrl& ctrl, TagCatalogue& catalogue, const ItemSlots& item,
-                               std::int32_t& status);
-
 bool read_analog_out(DCSCtrl& ctrl, TagCatalogue& catalogue, const ItemSlots& item,
                      std::int32_t& status) {
   RangedTag* entry = step_entry<CALL_READ_ANALOG_OUT>(catalogue, item.Index);
@@ -143,28 +140,23 @@ bool read_calc(DCSCtrl& ctrl, TagCatalogue& catalogue, const ItemSlots& item,
   return true;
 }
 
-// The read of each kind of table, by kind; null for the tables controllers
-// do not read.
-struct ControllerReads {
-  ControllerRead of_kind[TAG_TABLES];
-};
-
-constexpr ControllerReads CONTROLLER_READS = [] {
-  ControllerReads reads = {};
-  reads.of_kind[kind_of_call(CALL_READ_ANALOG_OUT)] = read_analog_out;
-  reads.of_kind[kind_of_call(CALL_READ_DISCRETE_OUT)] = read_discrete_out;
-  reads.of_kind[kind_of_call(CALL_READ_DCD_STATE)] = read_dcd_state;
-  reads.of_kind[kind_of_call(CALL_READ_CALC)] = read_calc;
-  return reads;
-}();
-
-// Every table a controller's step reaches has its read.
-static_assert([] {
-  for (int kind = 0; kind < TAG_TABLES; ++kind) {
-    if (exchanged_by(kind, true) != (CONTROLLER_READS.of_kind[kind] != nullptr)) return false;
+// The read of the table of `kind`, the one dispatch on it. False for a
+// table controllers do not read.
+bool read_table(int kind, DCSCtrl& ctrl, TagCatalogue& catalogue, const ItemSlots& item,
+                std::int32_t& status) {
+  switch (kind) {
+    case kind_of_call(CALL_READ_ANALOG_OUT):
+      return read_analog_out(ctrl, catalogue, item, status);
+    case kind_of_call(CALL_READ_DISCRETE_OUT):
+      return read_discrete_out(ctrl, catalogue, item, status);
+    case kind_of_call(CALL_READ_DCD_STATE):
+      return read_dcd_state(ctrl, catalogue, item, status);
+    case kind_of_call(CALL_READ_CALC):
+      return read_calc(ctrl, catalogue, item, status);
+    default:
+      return false;
   }
-  return true;
-}());
+}
 
 // Returns the status of the library's call, or 0 when no call was made.
 std::int32_t read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fields) {
@@ -185,7 +177,7 @@ std::int32_t read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_dr
   ItemSlots item = {slot_int(fields[SLOT_STRUCT_IDX]), slot_int(fields[SLOT_DS]),
                     slot_text(fields[SLOT_TAG])};
   std::int32_t status = STATUS_UNWRITTEN;
-  if (item.Tag != nullptr && CONTROLLER_READS.of_kind[kind](ctrl, catalogue, item, status)) {
+  if (item.Tag != nullptr && read_table(kind, ctrl, catalogue, item, status)) {
     return status;
   }
   // Bound, but to nothing the exchange can reach: no call, no good reading.
