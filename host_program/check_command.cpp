@@ -72,17 +72,8 @@ int run_check(int argc, char** argv) {
 
   if (json) {
     nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
-    result.each_warning([&](const InitWarning& warning) {
-      nlohmann::ordered_json entry = {
-          {"code", init_warning_code(warning.Kind)},
-          {"severity", init_warning_unusable(warning.Kind) ? "unusable" : "warning"},
-          {"line", warning.Line > 0 ? nlohmann::ordered_json(warning.Line) : nullptr}};
-      entry["section"] = warning.Section >= 0
-                             ? nlohmann::ordered_json(init_section_name(warning.Section))
-                             : nullptr;
-      entry["message"] = warning_text(check, warning);
-      warnings.push_back(entry);
-    });
+    result.each_warning(
+        [&](const InitWarning& warning) { warnings.push_back(warning_json(check, warning)); });
     nlohmann::ordered_json document = {
         {"file", init_path},
         {"bytes", check.Length},

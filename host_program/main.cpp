@@ -17,7 +17,6 @@
 #include "case_file.h"
 #include "catalogue/binding.h"
 #include "catalogue/tag_catalogue.h"
-#include "catalogue/tag_name.h"
 #include "check_command.h"
 #include "command_line.h"
 #include "corva/corva_control.h"
@@ -86,28 +85,12 @@ int report_bindings(Report& report, const Case& plan, HostRecord& record, const 
   return unbound;
 }
 
-template <typename Entry>
-bool has_tag(const TagTable<Entry>& table, const TagRef& ref) {
-  for (std::int32_t i = 0; i < table.Count; ++i) {
-    if (table.Entries[i].Id == ref.ds && same_tag_name(ref.name.c_str(), table.Entries[i].Name)) {
-      return true;
-    }
-  }
-  return false;
-}
-
-bool in_catalogue(const TagCatalogue& c, const TagRef& ref) {
-  bool found = false;
-  visit_table(c, ref.kind, [&](const auto& table) { found = has_tag(table, ref); });
-  return found;
-}
-
 // The emulator's rules act on its tags; a rule naming a tag the catalogue
 // lacks acts on nothing the driver can see. Returns how many such tags.
 int report_rule_tags(Report& report, const Case& plan, const TagCatalogue& catalogue) {
   int missing = 0;
   auto check = [&](const char* rule, const char* key, const TagRef& ref) {
-    if (in_catalogue(catalogue, ref)) return;
+    if (find_in_table(catalogue, ref.kind, ref.name.c_str(), ref.ds) >= 0) return;
     ++missing;
     report.rule_warning(plan.file.string() + ":" + std::to_string(ref.line) + ": the emulator " +
                         rule + " rule's " + key + " " + kind_name(ref.kind) + ":" +
@@ -157,121 +140,166 @@ struct RunOptions {
   std::string plot_file;
 };
 
-int play(const Case& plan, const std::string& init_text, const DriverEntryPoints& dcs,
-         Report& report, const RunOptions& options) {
+// Before the link: the string as the driver will read it, with what it holds
+// for a reader, the catalogue it gives and the emulator's rules checked
+// against it. Returns how many rule tags the catalogue lacks.
+int report_before_link(Report& report, const Case& plan, const InitStringCheck& offered) {
   report.case_title(plan.title);
-  // The string as the driver will read it, with what it holds for a reader.
-  InitStringCheck offered(init_text);
   const InitCheck& check = offered.check;
   offered.each_warning([&](const InitWarning& warning) { report.init_warning(check, warning); });
   report.catalogue(catalogue_exists(check.Catalogue) ? &check.Catalogue : nullptr);
-  int problems = report_rule_tags(report, plan, check.Catalogue);
+  return report_rule_tags(report, plan, check.Catalogue);
+}
 
-  DriverMessages messages(report);
-  long heap_before = corva_live_blocks();
-  HostRecord record;
-  dcs.DCSInitialize();
-  dcs.DCSLoad(record.get());
-  messages.show();
-  for (const ControllerItem& c : plan.controllers) {
-    record.add_controller(c.tag.c_str(), c.ds, c.active ? 1 : 0);
-  }
-  TankModel tank(plan.tank);
-  for (const PointItem& p : plan.points) {
-    double value = p.source == Signal::Constant ? p.constant : tank.signal(p.source);
-    record.add_point(p.tag.c_str(), p.ds, value, p.active ? 1 : 0);
-  }
-
-  std::int32_t linked = dcs.DCSConfigure(record.get());
-  messages.show();
-  if (linked == 0) {
-    report.note("the driver refused the link");
-    dcs.DCSDestroy(record.get());
-    messages.show();
-    return kLinkRefused;
-  }
-  problems += report_bindings(report, plan, record, check);
-
-  // What the emulator received from each process variable, then what each
-  // controller read back.
+// The step table's columns: the step and its time, what the emulator
+// received from each process variable, then what each controller read back.
+std::vector<Column> step_columns(const Case& plan) {
   std::vector<Column> columns = {{"step", false, true}, {"time_s", false, true}};
   for (const PointItem& p : plan.points) columns.push_back({p.name});
   for (const ControllerItem& c : plan.controllers) {
     columns.push_back({c.name, true, false, !c.active});
   }
+  return columns;
+}
+
+// The case's items in the host's record, linked through the driver, and
+// stepped with the tank.
+class Run {
+ public:
+  Run(const Case& plan, const DriverEntryPoints& dcs, Report& report)
+      : plan_(plan), dcs_(dcs), report_(report), messages_(report), tank_(plan.tank) {}
+
+  HostRecord& record() { return record_; }
+
+  // DCSInitialize, DCSLoad, the items as the host declares them, then
+  // DCSConfigure. False when the driver refused the link; the record is
+  // destroyed then.
+  bool link() {
+    dcs_.DCSInitialize();
+    dcs_.DCSLoad(record_.get());
+    messages_.show();
+    for (const ControllerItem& c : plan_.controllers) {
+      record_.add_controller(c.tag.c_str(), c.ds, c.active ? 1 : 0);
+    }
+    for (const PointItem& p : plan_.points) {
+      record_.add_point(p.tag.c_str(), p.ds, sent(p), p.active ? 1 : 0);
+    }
+    std::int32_t linked = dcs_.DCSConfigure(record_.get());
+    messages_.show();
+    if (linked != 0) return true;
+    report_.note("the driver refused the link");
+    dcs_.DCSDestroy(record_.get());
+    messages_.show();
+    return false;
+  }
+
+  // Every step of the case; every n-th row, and the last, is printed.
+  void steps(std::int64_t every, std::size_t columns, std::optional<Plot>& plot) {
+    dcs_.DCSTimeZero();
+    dcs_.DCSStart();
+    EmulatorLogic emulator(plan_);
+    emulator.scan(0.0);
+    Progress progress(plan_.steps);
+    // One row's cells, kept from step to step: a step allocates nothing, so a
+    // run of any length holds the same memory.
+    std::vector<Cell> cells;
+    cells.reserve(columns);
+    for (std::int64_t step = 0; step < plan_.steps; ++step) {
+      progress.at(step);
+      for (std::size_t i = 0; i < plan_.points.size(); ++i) {
+        record_.pv(static_cast<int>(i)).Value = sent(plan_.points[i]);
+      }
+      dcs_.DCSSimulate(record_.get());
+      messages_.show();
+      row(step, cells);
+      if (step % every == 0 || step + 1 == plan_.steps) {
+        report_.row(cells);
+        if (plot) plot->row(cells);
+      }
+      emulator.scan(plan_.step_seconds);
+      tank_.advance(plan_.step_seconds);
+    }
+  }
+
+  // DCSStop and DCSDestroy.
+  void end() {
+    dcs_.DCSStop();
+    dcs_.DCSDestroy(record_.get());
+    messages_.show();
+  }
+
+ private:
+  // What a process variable sends: its constant, or the tank's signal.
+  double sent(const PointItem& p) const {
+    return p.source == Signal::Constant ? p.constant : tank_.signal(p.source);
+  }
+
+  // What the emulator received from a process variable, which for a discrete
+  // input is truncated; nothing when the driver made no call for it.
+  Cell received(std::size_t i) {
+    const PointItem& p = plan_.points[i];
+    std::int32_t code = slot_int(record_.pv_slot(static_cast<int>(i), SLOT_TYPE));
+    int kind = step_kind(false, code);
+    double real = 0.0;
+    std::int32_t integer = 0;
+    bool written = kind != NO_KIND && dravlink_input(static_cast<DravlinkKind>(kind), p.ds,
+                                                     p.tag.c_str(), &real, &integer) != 0;
+    return {written ? std::optional<double>(kind == KIND_AI ? real : integer) : std::nullopt};
+  }
+
+  // A step's row: the step, its time, what crossed each way. A controller's
+  // good reading drives the valve or the pump for the next step.
+  void row(std::int64_t step, std::vector<Cell>& cells) {
+    cells.clear();
+    cells.push_back({static_cast<double>(step)});
+    cells.push_back({static_cast<double>(step) * plan_.step_seconds});
+    for (std::size_t i = 0; i < plan_.points.size(); ++i) cells.push_back(received(i));
+    for (std::size_t i = 0; i < plan_.controllers.size(); ++i) {
+      const DCSCtrl& c = record_.ctrl(static_cast<int>(i));
+      double out = c.OutValue;
+      bool valid = c.OutValid != 0;
+      cells.push_back({out, valid});
+      if (!valid) continue;
+      if (plan_.controllers[i].drives == Drives::Valve) tank_.set_valve(out);
+      if (plan_.controllers[i].drives == Drives::Pump) tank_.set_pump(out >= 0.5);
+    }
+  }
+
+  const Case& plan_;
+  const DriverEntryPoints& dcs_;
+  Report& report_;
+  DriverMessages messages_;
+  HostRecord record_;
+  TankModel tank_;
+};
+
+int play(const Case& plan, const std::string& init_text, const DriverEntryPoints& dcs,
+         Report& report, const RunOptions& options) {
+  InitStringCheck offered(init_text);
+  int problems = report_before_link(report, plan, offered);
+  long heap_before = corva_live_blocks();
+  Run run(plan, dcs, report);
+  if (!run.link()) return kLinkRefused;
+  problems += report_bindings(report, plan, run.record(), offered.check);
+
+  std::vector<Column> columns = step_columns(plan);
   report.columns(columns);
   std::optional<Plot> plot;
+  std::string error;
   if (!options.plot_file.empty()) {
-    std::string error;
     plot.emplace(options.plot_file);
     if (!plot->columns(plan.title, columns, error)) {
       std::fprintf(stderr, "dravik-host: %s\n", error.c_str());
       return kBadInput;
     }
   }
-
-  dcs.DCSTimeZero();
-  dcs.DCSStart();
-  EmulatorLogic emulator(plan);
-  emulator.scan(0.0);
-  Progress progress(plan.steps);
-  // One row's cells, kept from step to step: a step allocates nothing, so a
-  // run of any length holds the same memory.
-  std::vector<Cell> cells;
-  cells.reserve(columns.size());
-  for (std::int64_t step = 0; step < plan.steps; ++step) {
-    progress.at(step);
-    for (std::size_t i = 0; i < plan.points.size(); ++i) {
-      const PointItem& p = plan.points[i];
-      record.pv(static_cast<int>(i)).Value =
-          p.source == Signal::Constant ? p.constant : tank.signal(p.source);
-    }
-    dcs.DCSSimulate(record.get());
-    messages.show();
-
-    cells.clear();
-    cells.push_back({static_cast<double>(step)});
-    cells.push_back({static_cast<double>(step) * plan.step_seconds});
-    for (std::size_t i = 0; i < plan.points.size(); ++i) {
-      // What the emulator received, which for a discrete input is truncated.
-      const PointItem& p = plan.points[i];
-      std::int32_t code = slot_int(record.pv_slot(static_cast<int>(i), SLOT_TYPE));
-      int kind = step_kind(false, code);
-      double real = 0.0;
-      std::int32_t integer = 0;
-      bool written = kind != NO_KIND && dravlink_input(static_cast<DravlinkKind>(kind), p.ds,
-                                                       p.tag.c_str(), &real, &integer) != 0;
-      cells.push_back(
-          {written ? std::optional<double>(kind == KIND_AI ? real : integer) : std::nullopt});
-    }
-    for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
-      const DCSCtrl& c = record.ctrl(static_cast<int>(i));
-      double out = c.OutValue;
-      bool valid = c.OutValid != 0;
-      cells.push_back({out, valid});
-      if (!valid) continue;
-      if (plan.controllers[i].drives == Drives::Valve) tank.set_valve(out);
-      if (plan.controllers[i].drives == Drives::Pump) tank.set_pump(out >= 0.5);
-    }
-    if (step % options.every == 0 || step + 1 == plan.steps) {
-      report.row(cells);
-      if (plot) plot->row(cells);
-    }
-
-    emulator.scan(plan.step_seconds);
-    tank.advance(plan.step_seconds);
-  }
-  dcs.DCSStop();
-  dcs.DCSDestroy(record.get());
-  messages.show();
+  run.steps(options.every, columns.size(), plot);
+  run.end();
   long left = corva_live_blocks() - heap_before;
   if (left != 0) report.note("the driver left " + std::to_string(left) + " heap blocks behind");
-  if (plot) {
-    std::string error;
-    if (!plot->finish(error)) {
-      std::fprintf(stderr, "dravik-host: %s\n", error.c_str());
-      return kBadInput;
-    }
+  if (plot && !plot->finish(error)) {
+    std::fprintf(stderr, "dravik-host: %s\n", error.c_str());
+    return kBadInput;
   }
   if (options.strict && problems > 0) {
     report.note("--strict: " + std::to_string(problems) +

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "diagnostics/message_text.h"
 #include "text_list.h"
 
 namespace {
@@ -43,17 +44,10 @@ std::string padded(const std::string& text, int width) {
 std::string escaped(const std::string& text) {
   std::string shown;
   for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    if (c == '\n') {
-      shown += "\\n";
-    } else if (c == '\r') {
-      shown += "\\r";
-    } else if (c == '\t') {
-      shown += "\\t";
-    } else if (byte < 0x20 || byte == 0x7f) {
-      char code[8];
-      std::snprintf(code, sizeof code, "\\x%02x", byte);
-      shown += code;
+    char escape[8];
+    MessageText code = message_text(escape, sizeof escape);
+    if (append_control_escape(code, static_cast<unsigned char>(c))) {
+      shown += escape;
     } else {
       shown += c;
     }
@@ -94,13 +88,8 @@ void Report::catalogue(const TagCatalogue* catalogue) {
 }
 
 void Report::init_warning(const InitCheck& check, const InitWarning& warning) {
-  std::string text = warning_text(check, warning);
-  if (format_ != Format::Json) return note("initialization string: " + text);
-  json_add("init_warnings",
-           {{"code", init_warning_code(warning.Kind)},
-            {"severity", init_warning_unusable(warning.Kind) ? "unusable" : "warning"},
-            {"line", warning.Line > 0 ? nlohmann::ordered_json(warning.Line) : nullptr},
-            {"message", text}});
+  if (format_ == Format::Json) return json_add("init_warnings", warning_json(check, warning));
+  note("initialization string: " + warning_text(check, warning));
 }
 
 void Report::driver_box(const std::string& caption, const std::string& text) {
@@ -244,6 +233,16 @@ std::string warning_text(const InitCheck& check, const InitWarning& warning) {
   MessageText text = message_text(buffer, sizeof buffer);
   init_warning_text(check, warning, text);
   return buffer;
+}
+
+nlohmann::ordered_json warning_json(const InitCheck& check, const InitWarning& warning) {
+  nlohmann::ordered_json section = nullptr;
+  if (warning.Section >= 0) section = init_section_name(warning.Section);
+  return {{"code", init_warning_code(warning.Kind)},
+          {"severity", init_warning_unusable(warning.Kind) ? "unusable" : "warning"},
+          {"line", warning.Line > 0 ? nlohmann::ordered_json(warning.Line) : nullptr},
+          {"section", section},
+          {"message", warning_text(check, warning)}};
 }
 
 std::vector<std::string> describe_box(const std::string& caption, const std::string& text) {

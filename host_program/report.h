@@ -92,6 +92,10 @@ std::string catalogue_summary(const TagCatalogue& catalogue);
 // An initialization-string warning as one line of text.
 std::string warning_text(const InitCheck& check, const InitWarning& warning);
 
+// An initialization-string warning as JSON: code, severity, line, section
+// (null where it has none) and message. The run and the check give the same.
+nlohmann::ordered_json warning_json(const InitCheck& check, const InitWarning& warning);
+
 // A driver message box as readable lines: its caption, then its text.
 std::vector<std::string> describe_box(const std::string& caption, const std::string& text);
 

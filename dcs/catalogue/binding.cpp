@@ -1,18 +1,8 @@
 #include "catalogue/binding.h"
 
-#include "catalogue/tag_name.h"
 #include "record/helpers.h"
 
 namespace {
-
-// The first entry of `table` with the tag's name and the item's data set.
-template <typename Entry>
-std::int32_t first_match(const TagTable<Entry>& table, const char* tag, std::int32_t ds) {
-  for (std::int32_t i = 0; i < table.Count; ++i) {
-    if (same_tag_name(tag, table.Entries[i].Name) && table.Entries[i].Id == ds) return i;
-  }
-  return -1;
-}
 
 struct ItemTag {
   const char* text;
@@ -58,8 +48,7 @@ bool find_binding_linear(const TagCatalogue& catalogue, bool controller, const c
                          std::int32_t ds, Binding& found) {
   for (int kind = 0; kind < TAG_TABLES; ++kind) {
     if (!searched_by(kind, controller)) continue;
-    std::int32_t at = -1;
-    visit_table(catalogue, kind, [&](const auto& table) { at = first_match(table, tag, ds); });
+    std::int32_t at = find_in_table(catalogue, kind, tag, ds);
     if (at >= 0) {
       found = {TAG_KINDS[kind].Code, at};
       return true;

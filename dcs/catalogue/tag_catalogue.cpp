@@ -5,20 +5,12 @@
 #include <cstring>
 
 #include "catalogue/numbers.h"
+#include "catalogue/tag_name.h"
 #include "catalogue/tokenizer.h"
 
 TagCatalogue tag_catalogue = {};
 
 namespace {
-
-// The kind whose section header the token is, or NO_KIND.
-int section_of(const char* token) {
-  if (token[0] != '*') return NO_KIND;  // every header starts so; most names do not
-  for (int kind = 0; kind < TAG_TABLES; ++kind) {
-    if (std::strcmp(token, TAG_KINDS[kind].Header) == 0) return kind;
-  }
-  return NO_KIND;
-}
 
 template <typename Entry>
 void release_table(TagTable<Entry>& table) {
@@ -160,6 +152,31 @@ void trim_tables(TagCatalogue& catalogue, const TableCapacities& capacity) {
 }
 
 bool catalogue_exists(const TagCatalogue& catalogue) { return catalogue.AI.Entries != nullptr; }
+
+int section_of(const char* token) {
+  if (token[0] != '*') return NO_KIND;  // every header starts so; most names do not
+  for (int kind = 0; kind < TAG_TABLES; ++kind) {
+    if (std::strcmp(token, TAG_KINDS[kind].Header) == 0) return kind;
+  }
+  return NO_KIND;
+}
+
+std::int32_t find_in_table(const TagCatalogue& catalogue, int kind, const char* tag,
+                           std::int32_t ds) {
+  std::int32_t at = -1;
+  visit_table(catalogue, kind, [&](const auto& table) {
+    for (std::int32_t i = 0; i < table.Count && at < 0; ++i) {
+      if (same_tag_name(tag, table.Entries[i].Name) && table.Entries[i].Id == ds) at = i;
+    }
+  });
+  return at;
+}
+
+std::int32_t tag_count(const TagCatalogue& catalogue) {
+  std::int32_t count = 0;
+  for_each_table(catalogue, [&count](const auto& table) { count += table.Count; });
+  return count;
+}
 
 bool append_tags_checked(TagCatalogue& catalogue, char* text) {
   TableCapacities capacity = {};

@@ -104,6 +104,19 @@ extern TagCatalogue tag_catalogue;
 
 bool catalogue_exists(const TagCatalogue& catalogue);
 
+// The kind whose section header the token is, matched byte for byte, or
+// NO_KIND.
+int section_of(const char* token);
+
+// The entries of all six tables together.
+std::int32_t tag_count(const TagCatalogue& catalogue);
+
+// The index of the first entry of the table of `kind` with the tag's name
+// (as same_tag_name compares it) and the data set `ds`; -1 when there is
+// none, or no table of that kind.
+std::int32_t find_in_table(const TagCatalogue& catalogue, int kind, const char* tag,
+                           std::int32_t ds);
+
 // How a load ended, and the length the emulator reported, for the plant
 // report.
 enum LoadResult : std::uint8_t { LOAD_READ, LOAD_TOO_SHORT, LOAD_OUT_OF_MEMORY };

@@ -2,8 +2,6 @@
 
 namespace {
 
-// Exactly these characters count; a line feed is both a blank and a delimiter.
-bool is_blank(char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; }
 bool is_delimiter(char c) { return c == ',' || c == ';' || c == '\n'; }
 bool is_quote(char c) { return c == '"' || c == '\''; }
 

@@ -1,10 +1,10 @@
 #include "diagnostics/init_check.h"
 
-#include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 
 #include "catalogue/numbers.h"
+#include "catalogue/tag_name.h"
 #include "catalogue/tokenizer.h"
 
 namespace {
@@ -12,22 +12,11 @@ namespace {
 // No warning, among the results of the number checks.
 constexpr std::uint8_t NO_WARNING = 0xff;
 
-// Tokens longer than this are shown cut.
-constexpr std::size_t SHOWN_TOKEN = 60;
 // Duplicates listed in one warning.
 constexpr std::int32_t SHOWN_DUPLICATES = 4;
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 bool is_hex_digit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int exact_section(const char* token) {
-  for (int section = 0; section < INIT_SECTIONS; ++section) {
-    if (std::strcmp(token, TAG_KINDS[section].Header) == 0) return section;
-  }
-  return NO_INIT_SECTION;
 }
 
 // Why a token that is no header looks like one.
@@ -46,8 +35,8 @@ HeaderLook header_look(const char* token, int* section) {
     if (std::strlen(header) != length) continue;
     bool same = true;
     for (std::size_t i = 0; i < length && same; ++i) {
-      char a = first[i] >= 'a' && first[i] <= 'z' ? static_cast<char>(first[i] - 32) : first[i];
-      same = a == header[i];
+      same = fold_letter(static_cast<unsigned char>(first[i])) ==
+             fold_letter(static_cast<unsigned char>(header[i]));
     }
     if (same) *section = s;
   }
@@ -114,7 +103,7 @@ bool walk(InitCheck& check) {
       }
       break;
     }
-    int header = exact_section(token);
+    int header = section_of(token);
     if (header != NO_INIT_SECTION) {
       section = header;
       if (!add_token(check, lines, token, ROLE_HEADER, section)) return false;
@@ -174,12 +163,6 @@ bool load(InitCheck& check) {
   return true;
 }
 
-std::int32_t loaded_tags(const InitCheck& check) {
-  std::int32_t tags = 0;
-  for_each_kind(check.Catalogue, [&tags](const auto& table, int) { tags += table.Count; });
-  return tags;
-}
-
 bool only_blanks(const char* text) {
   while (is_blank(*text)) ++text;
   return *text == '\0';
@@ -236,7 +219,7 @@ void whole_string_warnings(const Emitter& out) {
     out.emit(WARN_TOO_SHORT, 0, -1, NO_INIT_SECTION, check.Length);
     return;
   }
-  if (loaded_tags(check) == 0) out.emit(WARN_NO_TAGS, 0);
+  if (tag_count(check.Catalogue) == 0) out.emit(WARN_NO_TAGS, 0);
   if (check.TextLength < check.Length) {
     out.emit(WARN_ZERO_BYTE, line_at(check, check.TextLength), -1, NO_INIT_SECTION,
              check.Length - check.TextLength);
@@ -281,7 +264,7 @@ void token_warnings(const Emitter& out) {
           }
           break;
         }
-        if (exact_section(token.Text) != NO_INIT_SECTION || look != NOT_LIKE_A_HEADER) {
+        if (section_of(token.Text) != NO_INIT_SECTION || look != NOT_LIKE_A_HEADER) {
           out.emit(WARN_SWALLOWED_HEADER, token.Line, i, token.Section);
           break;
         }
@@ -307,8 +290,8 @@ struct EntryKey {
 
 int compare_names(const char* p, const char* q) {
   for (;; ++p, ++q) {
-    auto c = static_cast<unsigned char>(*p >= 'A' && *p <= 'Z' ? *p + 32 : *p);
-    auto d = static_cast<unsigned char>(*q >= 'A' && *q <= 'Z' ? *q + 32 : *q);
+    unsigned char c = fold_letter(static_cast<unsigned char>(*p));
+    unsigned char d = fold_letter(static_cast<unsigned char>(*q));
     if (c != d) return c < d ? -1 : 1;
     if (c == '\0') return 0;
   }
@@ -417,101 +400,6 @@ void append_header_reason(MessageText& text, HeaderLook look) {
 
 }  // namespace
 
-MessageText message_text(char* buffer, std::size_t size) {
-  if (size > 0) buffer[0] = '\0';
-  return {buffer, size, 0};
-}
-
-namespace {
-
-void append_char(MessageText& text, char c) {
-  if (text.Length + 1 >= text.Size) return;
-  text.Data[text.Length++] = c;
-  text.Data[text.Length] = '\0';
-}
-
-void append_digits(MessageText& text, unsigned value, unsigned base, int width) {
-  char digits[12];
-  int count = 0;
-  do {
-    digits[count++] = "0123456789abcdef"[value % base];
-    value /= base;
-  } while (value != 0);
-  for (; count < width; --width) append_char(text, '0');
-  while (count > 0) append_char(text, digits[--count]);
-}
-
-}  // namespace
-
-// A formatter of its own, for the few conversions the texts use (%d, %s, %c,
-// %x with a zero-padded width, %%): the same text on every target, and no
-// part of the C runtime's printf in the driver.
-void append_text(MessageText& text, const char* format, ...) {
-  std::va_list arguments;
-  va_start(arguments, format);
-  // The analyzer loses va_start's initialisation through the macro.
-  // NOLINTBEGIN(clang-analyzer-valist.Uninitialized)
-  for (const char* p = format; *p != '\0'; ++p) {
-    if (*p != '%') {
-      append_char(text, *p);
-      continue;
-    }
-    int width = 0;
-    for (++p; *p >= '0' && *p <= '9'; ++p) width = width * 10 + (*p - '0');
-    switch (*p) {
-      case 'd': {
-        int value = va_arg(arguments, int);
-        if (value < 0) append_char(text, '-');
-        append_digits(text,
-                      value < 0 ? 0u - static_cast<unsigned>(value) : static_cast<unsigned>(value),
-                      10, width);
-        break;
-      }
-      case 'x':
-        append_digits(text, va_arg(arguments, unsigned), 16, width);
-        break;
-      case 'c':
-        append_char(text, static_cast<char>(va_arg(arguments, int)));
-        break;
-      case 's':
-        for (const char* s = va_arg(arguments, const char*); *s != '\0'; ++s) append_char(text, *s);
-        break;
-      default:
-        append_char(text, '%');
-        if (*p == '\0') --p;
-        break;
-    }
-  }
-  // NOLINTEND(clang-analyzer-valist.Uninitialized)
-  va_end(arguments);
-}
-
-void append_token(MessageText& text, const char* token) {
-  append_text(text, "\"");
-  std::size_t shown = 0;
-  for (const char* p = token; *p != '\0'; ++p, ++shown) {
-    if (shown == SHOWN_TOKEN) {
-      append_text(text, "...");
-      break;
-    }
-    auto c = static_cast<unsigned char>(*p);
-    if (c == '\r') {
-      append_text(text, "\\r");
-    } else if (c == '\t') {
-      append_text(text, "\\t");
-    } else if (c == '\n') {
-      append_text(text, "\\n");
-    } else if (c < 0x20 || c == 0x7f) {
-      append_text(text, "\\x%02x", c);
-    } else if (c == '"' || c == '\\') {
-      append_text(text, "\\%c", c);
-    } else {
-      append_text(text, "%c", c);
-    }
-  }
-  append_text(text, "\"");
-}
-
 const char* init_section_name(int section) { return TAG_KINDS[section].Name; }
 
 const char* init_field_name(int section, int field, char* buffer, std::size_t size) {
@@ -558,20 +446,6 @@ std::int32_t line_at(const InitCheck& check, std::int32_t offset) {
   return line;
 }
 
-bool init_warning_unusable(std::uint8_t kind) {
-  return kind == WARN_TOO_SHORT || kind == WARN_NO_TAGS;
-}
-
-const char* init_warning_code(std::uint8_t kind) {
-  static const char* const CODES[] = {"too-short",   "no-tags",         "zero-byte",
-                                      "stopped",     "out-of-memory",   "table-full",
-                                      "crlf",        "not-a-header",    "swallowed-header",
-                                      "name-blanks", "duplicate",       "octal",
-                                      "hexadecimal", "not-a-number",    "partly-a-number",
-                                      "cut-short",   "check-incomplete"};
-  return kind < sizeof CODES / sizeof *CODES ? CODES[kind] : "unknown";
-}
-
 void for_each_init_warning(const InitCheck& check, InitWarningSink sink, void* context) {
   Emitter out{check, sink, context};
   whole_string_warnings(out);
@@ -581,196 +455,265 @@ void for_each_init_warning(const InitCheck& check, InitWarningSink sink, void* c
 
 namespace {
 
-// The text of a warning about a token of a record or a header-like token.
-void token_warning_text(const InitCheck& check, const InitWarning& warning, const InitToken& token,
-                        MessageText& text) {
-  char field_buffer[32];
-  switch (warning.Kind) {
-    case WARN_NOT_A_HEADER: {
-      int section = NO_INIT_SECTION;
-      HeaderLook look = header_look(token.Text, &section);
-      append_token(text, token.Text);
-      append_text(text, " is not ");
-      if (section != NO_INIT_SECTION) {
-        append_text(text, "the header %s: ", TAG_KINDS[section].Header);
-      } else {
-        append_text(text, "a header: ");
-      }
-      append_header_reason(text, look);
-      if (token.Role == ROLE_BEFORE_HEADER) {
-        append_text(text, "; it is skipped, as every token before the first header");
-      } else {
-        append_text(text,
-                    "; it is read as the name of a record in the %s section, and the %d "
-                    "tokens after it as that record's fields",
-                    TAG_KINDS[token.Section].Name, TAG_KINDS[token.Section].RecordTokens - 1);
-      }
-      break;
-    }
-    case WARN_SWALLOWED_HEADER:
-      append_record(text, check, token);
-      append_text(text, " has too few fields: it takes ");
-      append_token(text, token.Text);
-      append_text(text,
-                  " as its %s; the section stays %s, and the tokens after it are read as "
-                  "%s fields and records",
-                  init_field_name(token.Section, token.Field, field_buffer, sizeof field_buffer),
-                  TAG_KINDS[token.Section].Name, TAG_KINDS[token.Section].Name);
-      break;
-    case WARN_NAME_BLANKS: {
-      std::size_t length = std::strlen(token.Text);
-      bool leading = is_blank(token.Text[0]);
-      bool trailing = is_blank(token.Text[length - 1]);
-      append_text(text, "the %s tag name ", TAG_KINDS[token.Section].Name);
-      append_token(text, token.Text);
-      append_text(
-          text, " has %s blanks, which an item's TAG must carry to bind to it",
-          leading && trailing ? "leading and trailing" : (leading ? "leading" : "trailing"));
-      break;
-    }
-    case WARN_DUPLICATE: {
-      append_token(text, token.Text);
-      append_text(text, " data set %d stands %d times: ",
-                  parse_id(check.Tokens[warning.Token + ID_TOKEN].Text), warning.Count);
-      std::int32_t controller = -1;
-      std::int32_t point = -1;
-      for (std::int32_t k = 0; k < warning.Count; ++k) {
-        std::int32_t name = warning.Group[k];
-        int section = static_cast<unsigned char>(check.Tokens[name].Section);
-        if (controller < 0 && searched_by(section, true)) controller = name;
-        if (point < 0 && searched_by(section, false)) point = name;
-        if (k < SHOWN_DUPLICATES) {
-          if (k > 0) append_text(text, ", ");
-          append_entry(text, check, name);
-        }
-      }
-      if (warning.Count > SHOWN_DUPLICATES) {
-        append_text(text, " and %d more", warning.Count - SHOWN_DUPLICATES);
-      }
-      if (controller >= 0) {
-        append_text(text, "; a controller binds to ");
-        append_entry(text, check, controller);
-      }
-      if (point >= 0) {
-        append_text(text, "; a process variable binds to ");
-        append_entry(text, check, point);
-      }
-      int targets = (controller >= 0) + (point >= 0 && point != controller);
-      if (warning.Count > targets) append_text(text, "; the others are never bound");
-      break;
-    }
-    case WARN_OCTAL:
-    case WARN_HEX:
-      append_text(text, "the data set ");
-      append_token(text, token.Text);
-      append_text(text, " of ");
-      append_record(text, check, token);
-      append_text(text, " is read as %s: %d",
-                  warning.Kind == WARN_OCTAL ? "an octal number" : "a hexadecimal number",
-                  parse_id(token.Text));
-      break;
-    case WARN_NOT_A_NUMBER:
-    case WARN_PARTLY_A_NUMBER: {
-      const char* field =
-          init_field_name(token.Section, token.Field, field_buffer, sizeof field_buffer);
-      append_text(text, "the %s of ", field);
-      append_record(text, check, token);
-      append_text(text, " is ");
-      if (*token.Text == '\0') {
-        append_text(text, "empty");
-      } else {
-        append_token(text, token.Text);
-      }
-      if (warning.Kind == WARN_NOT_A_NUMBER) {
-        append_text(text, ", not a number: it is read as 0");
-      } else if (token.Field == ID_TOKEN) {
-        append_text(text, ": only its beginning is a number, read as %d", parse_id(token.Text));
-      } else {
-        // The number as it is written at the token's start: what was read.
-        const char* end = nullptr;
-        parse_real(token.Text, &end);
-        const char* start = token.Text;
-        while (is_blank(*start)) ++start;
-        append_text(text, ": only its beginning is a number, read as ");
-        for (; start < end; ++start) append_text(text, "%c", *start);
-      }
-      break;
-    }
-    case WARN_CUT_SHORT:
-      append_record(text, check, token);
-      if (warning.Count == 1) {
-        append_text(text, " is cut short by the end of the text: its last field is read as 0");
-      } else {
-        append_text(text, " is cut short by the end of the text: its last %d fields are read as 0",
-                    warning.Count);
-      }
-      break;
-    default:
-      break;
+// The texts of the warnings, one function for each kind. Each writes the
+// warning's text after its line number.
+typedef void (*WarningText)(const InitCheck& check, const InitWarning& warning, MessageText& text);
+
+const InitToken& token_of(const InitCheck& check, const InitWarning& warning) {
+  return check.Tokens[warning.Token];
+}
+
+void too_short_text(const InitCheck&, const InitWarning& warning, MessageText& text) {
+  append_text(text,
+              "the string holds %d bytes; one of %d bytes or less (at most the six headers, "
+              "one a line) is taken to hold no tags, so the driver shows its load warning "
+              "and loads nothing",
+              warning.Count, EMPTY_INIT_LENGTH);
+}
+
+// "*AI*, *AO*, *DI*, *DO*, *DCD* and *CALC*".
+void append_headers(MessageText& text) {
+  for (int kind = 0; kind < TAG_TABLES; ++kind) {
+    const char* joint = kind == 0 ? "" : (kind + 1 == TAG_TABLES ? " and " : ", ");
+    append_text(text, "%s%s", joint, TAG_KINDS[kind].Header);
   }
 }
 
+void no_tags_text(const InitCheck& check, const InitWarning&, MessageText& text) {
+  bool any_header = false;
+  for (std::int32_t i = 0; i < check.TokenCount && !any_header; ++i) {
+    any_header = check.Tokens[i].Role == ROLE_HEADER;
+  }
+  append_text(text, "no tag is read: ");
+  if (any_header) {
+    append_text(text, "no record follows a header before the reading ends");
+    return;
+  }
+  append_text(text, "no section header is recognised (");
+  append_headers(text);
+  append_text(text, ", in capitals, each a token of its own)");
+}
+
+void zero_byte_text(const InitCheck&, const InitWarning& warning, MessageText& text) {
+  append_text(text,
+              "a zero byte ends the text as the driver reads it; the %d bytes from it "
+              "on are ignored",
+              warning.Count);
+}
+
+void stopped_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
+  std::int32_t last_line = line_at(check, check.Length);
+  append_text(text,
+              "an empty token (two delimiters with only blanks between them) where a record "
+              "would begin ends the reading; the rest of the text");
+  if (last_line > warning.Line) append_text(text, ", up to line %d,", last_line);
+  append_text(text, " is ignored");
+}
+
+void out_of_memory_text(const InitCheck&, const InitWarning&, MessageText& text) {
+  append_text(text,
+              "memory ran out while the tags were read; the tables keep what was read "
+              "before");
+}
+
+void table_full_text(const InitCheck&, const InitWarning& warning, MessageText& text) {
+  append_text(text,
+              "the %s table is full at %d entries: %d further records are read and "
+              "dropped",
+              TAG_KINDS[warning.Section].Name, MAXTAGS, warning.Count);
+}
+
+void crlf_text(const InitCheck&, const InitWarning& warning, MessageText& text) {
+  append_text(text,
+              "the line ends in a carriage return and a line feed (CRLF, %d line%s): the "
+              "driver keeps the carriage return in the last token of each line, so a header "
+              "alone on its line is not recognised",
+              warning.Count, warning.Count == 1 ? "" : "s");
+}
+
+void not_a_header_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
+  const InitToken& token = token_of(check, warning);
+  int section = NO_INIT_SECTION;
+  HeaderLook look = header_look(token.Text, &section);
+  append_token(text, token.Text);
+  append_text(text, " is not ");
+  if (section != NO_INIT_SECTION) {
+    append_text(text, "the header %s: ", TAG_KINDS[section].Header);
+  } else {
+    append_text(text, "a header: ");
+  }
+  append_header_reason(text, look);
+  if (token.Role == ROLE_BEFORE_HEADER) {
+    append_text(text, "; it is skipped, as every token before the first header");
+  } else {
+    append_text(text,
+                "; it is read as the name of a record in the %s section, and the %d "
+                "tokens after it as that record's fields",
+                TAG_KINDS[token.Section].Name, TAG_KINDS[token.Section].RecordTokens - 1);
+  }
+}
+
+void swallowed_header_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
+  const InitToken& token = token_of(check, warning);
+  char field[32];
+  append_record(text, check, token);
+  append_text(text, " has too few fields: it takes ");
+  append_token(text, token.Text);
+  append_text(text,
+              " as its %s; the section stays %s, and the tokens after it are read as "
+              "%s fields and records",
+              init_field_name(token.Section, token.Field, field, sizeof field),
+              TAG_KINDS[token.Section].Name, TAG_KINDS[token.Section].Name);
+}
+
+void name_blanks_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
+  const InitToken& token = token_of(check, warning);
+  std::size_t length = std::strlen(token.Text);
+  bool leading = is_blank(token.Text[0]);
+  bool trailing = is_blank(token.Text[length - 1]);
+  append_text(text, "the %s tag name ", TAG_KINDS[token.Section].Name);
+  append_token(text, token.Text);
+  append_text(text, " has %s blanks, which an item's TAG must carry to bind to it",
+              leading && trailing ? "leading and trailing" : (leading ? "leading" : "trailing"));
+}
+
+// The entries a controller and a process variable bind to, and whether the
+// others are never bound.
+void append_duplicate_targets(MessageText& text, const InitCheck& check,
+                              const InitWarning& warning) {
+  std::int32_t controller = -1;
+  std::int32_t point = -1;
+  for (std::int32_t k = 0; k < warning.Count; ++k) {
+    std::int32_t name = warning.Group[k];
+    int section = static_cast<unsigned char>(check.Tokens[name].Section);
+    if (controller < 0 && searched_by(section, true)) controller = name;
+    if (point < 0 && searched_by(section, false)) point = name;
+  }
+  if (controller >= 0) {
+    append_text(text, "; a controller binds to ");
+    append_entry(text, check, controller);
+  }
+  if (point >= 0) {
+    append_text(text, "; a process variable binds to ");
+    append_entry(text, check, point);
+  }
+  int targets = (controller >= 0) + (point >= 0 && point != controller);
+  if (warning.Count > targets) append_text(text, "; the others are never bound");
+}
+
+void duplicate_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
+  const InitToken& token = token_of(check, warning);
+  append_token(text, token.Text);
+  append_text(text, " data set %d stands %d times: ",
+              parse_id(check.Tokens[warning.Token + ID_TOKEN].Text), warning.Count);
+  for (std::int32_t k = 0; k < warning.Count && k < SHOWN_DUPLICATES; ++k) {
+    if (k > 0) append_text(text, ", ");
+    append_entry(text, check, warning.Group[k]);
+  }
+  if (warning.Count > SHOWN_DUPLICATES) {
+    append_text(text, " and %d more", warning.Count - SHOWN_DUPLICATES);
+  }
+  append_duplicate_targets(text, check, warning);
+}
+
+void number_base_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
+  const InitToken& token = token_of(check, warning);
+  append_text(text, "the data set ");
+  append_token(text, token.Text);
+  append_text(text, " of ");
+  append_record(text, check, token);
+  append_text(text, " is read as %s: %d",
+              warning.Kind == WARN_OCTAL ? "an octal number" : "a hexadecimal number",
+              parse_id(token.Text));
+}
+
+// What was read of a field whose beginning only is a number: the number as
+// it is written at the token's start.
+void append_number_read(MessageText& text, const InitToken& token) {
+  if (token.Field == ID_TOKEN) {
+    append_text(text, "%d", parse_id(token.Text));
+    return;
+  }
+  const char* end = nullptr;
+  parse_real(token.Text, &end);
+  const char* start = token.Text;
+  while (is_blank(*start)) ++start;
+  for (; start < end; ++start) append_text(text, "%c", *start);
+}
+
+void not_a_number_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
+  const InitToken& token = token_of(check, warning);
+  char field[32];
+  append_text(text, "the %s of ", init_field_name(token.Section, token.Field, field, sizeof field));
+  append_record(text, check, token);
+  append_text(text, " is ");
+  if (*token.Text == '\0') {
+    append_text(text, "empty");
+  } else {
+    append_token(text, token.Text);
+  }
+  if (warning.Kind == WARN_NOT_A_NUMBER) {
+    append_text(text, ", not a number: it is read as 0");
+  } else {
+    append_text(text, ": only its beginning is a number, read as ");
+    append_number_read(text, token);
+  }
+}
+
+void cut_short_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
+  append_record(text, check, token_of(check, warning));
+  if (warning.Count == 1) {
+    append_text(text, " is cut short by the end of the text: its last field is read as 0");
+  } else {
+    append_text(text, " is cut short by the end of the text: its last %d fields are read as 0",
+                warning.Count);
+  }
+}
+
+void check_incomplete_text(const InitCheck&, const InitWarning&, MessageText& text) {
+  append_text(text, "the check ran out of memory; its warnings may be incomplete");
+}
+
+struct WarningKind {
+  const char* Code;  // a short fixed word, for machine-read output
+  bool Unusable;     // the driver is left without any tag
+  WarningText Text;
+};
+
+// In the order of InitWarningKind.
+const WarningKind WARNING_KINDS[] = {
+    {"too-short", true, too_short_text},
+    {"no-tags", true, no_tags_text},
+    {"zero-byte", false, zero_byte_text},
+    {"stopped", false, stopped_text},
+    {"out-of-memory", false, out_of_memory_text},
+    {"table-full", false, table_full_text},
+    {"crlf", false, crlf_text},
+    {"not-a-header", false, not_a_header_text},
+    {"swallowed-header", false, swallowed_header_text},
+    {"name-blanks", false, name_blanks_text},
+    {"duplicate", false, duplicate_text},
+    {"octal", false, number_base_text},
+    {"hexadecimal", false, number_base_text},
+    {"not-a-number", false, not_a_number_text},
+    {"partly-a-number", false, not_a_number_text},
+    {"cut-short", false, cut_short_text},
+    {"check-incomplete", false, check_incomplete_text},
+};
+constexpr std::uint8_t WARNING_KIND_COUNT = sizeof WARNING_KINDS / sizeof *WARNING_KINDS;
+static_assert(WARNING_KIND_COUNT == WARN_CHECK_INCOMPLETE + 1);
+
 }  // namespace
+
+bool init_warning_unusable(std::uint8_t kind) {
+  return kind < WARNING_KIND_COUNT && WARNING_KINDS[kind].Unusable;
+}
+
+const char* init_warning_code(std::uint8_t kind) {
+  return kind < WARNING_KIND_COUNT ? WARNING_KINDS[kind].Code : "unknown";
+}
 
 void init_warning_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
   if (warning.Line > 0) append_text(text, "line %d: ", warning.Line);
-  switch (warning.Kind) {
-    case WARN_TOO_SHORT:
-      append_text(text,
-                  "the string holds %d bytes; one of %d bytes or less (at most the six headers, "
-                  "one a line) is taken to hold no tags, so the driver shows its load warning "
-                  "and loads nothing",
-                  warning.Count, EMPTY_INIT_LENGTH);
-      break;
-    case WARN_NO_TAGS: {
-      bool any_header = false;
-      for (std::int32_t i = 0; i < check.TokenCount && !any_header; ++i) {
-        any_header = check.Tokens[i].Role == ROLE_HEADER;
-      }
-      append_text(text, "no tag is read: %s",
-                  any_header ? "no record follows a header before the reading ends"
-                             : "no section header is recognised (*AI*, *AO*, *DI*, *DO*, *DCD* "
-                               "and *CALC*, in capitals, each a token of its own)");
-      break;
-    }
-    case WARN_ZERO_BYTE:
-      append_text(text,
-                  "a zero byte ends the text as the driver reads it; the %d bytes from it "
-                  "on are ignored",
-                  warning.Count);
-      break;
-    case WARN_STOPPED: {
-      std::int32_t last_line = line_at(check, check.Length);
-      append_text(text,
-                  "an empty token (two delimiters with only blanks between them) where a record "
-                  "would begin ends the reading; the rest of the text");
-      if (last_line > warning.Line) append_text(text, ", up to line %d,", last_line);
-      append_text(text, " is ignored");
-      break;
-    }
-    case WARN_OUT_OF_MEMORY:
-      append_text(text,
-                  "memory ran out while the tags were read; the tables keep what was read "
-                  "before");
-      break;
-    case WARN_TABLE_FULL:
-      append_text(text,
-                  "the %s table is full at %d entries: %d further records are read and "
-                  "dropped",
-                  TAG_KINDS[warning.Section].Name, MAXTAGS, warning.Count);
-      break;
-    case WARN_CRLF:
-      append_text(text,
-                  "the line ends in a carriage return and a line feed (CRLF, %d line%s): the "
-                  "driver keeps the carriage return in the last token of each line, so a header "
-                  "alone on its line is not recognised",
-                  warning.Count, warning.Count == 1 ? "" : "s");
-      break;
-    case WARN_CHECK_INCOMPLETE:
-      append_text(text, "the check ran out of memory; its warnings may be incomplete");
-      break;
-    default:
-      token_warning_text(check, warning, check.Tokens[warning.Token], text);
-      break;
-  }
+  if (warning.Kind < WARNING_KIND_COUNT) WARNING_KINDS[warning.Kind].Text(check, warning, text);
 }

@@ -4,27 +4,16 @@
 // where reading stopped, headers that are not headers, records that took a
 // header as a field, names with blanks, shadowed duplicates, numbers read as
 // octal or hexadecimal or not at all. The texts go into buffers the caller
-// gives; the only allocations are malloc and free.
+// gives. The check's own copies of the string, its tokens and its catalogue
+// come from malloc, calloc and realloc (in the driver, the host's heap) and
+// go back with release_init_check.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "catalogue/tag_catalogue.h"
-
-// A message assembled into a caller's buffer, cut when the buffer is full and
-// always zero-terminated.
-struct MessageText {
-  char* Data;
-  std::size_t Size;    // bytes at Data, the terminating zero included
-  std::size_t Length;  // characters written so far
-};
-
-MessageText message_text(char* buffer, std::size_t size);
-void append_text(MessageText& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
-// A token in double quotes, control characters written as \r, \t or \xNN and
-// a long token cut with "...".
-void append_token(MessageText& text, const char* token);
+#include "diagnostics/message_text.h"
 
 // A section is the kind of its header, an index into TAG_KINDS.
 inline constexpr int INIT_SECTIONS = TAG_TABLES;
@@ -88,7 +77,7 @@ void release_init_check(InitCheck& check);
 std::int32_t line_at(const InitCheck& check, std::int32_t offset);
 
 enum InitWarningKind : std::uint8_t {
-  WARN_TOO_SHORT,         // 33 bytes or less: the driver loads nothing
+  WARN_TOO_SHORT,         // EMPTY_INIT_LENGTH bytes or less: the driver loads nothing
   WARN_NO_TAGS,           // longer, but no tag is read
   WARN_ZERO_BYTE,         // a zero byte ends the text early
   WARN_STOPPED,           // an empty token ended the reading with text left

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "diagnostics/init_check.h"
+#include "diagnostics/message_text.h"
 #include "diagnostics/report_text.h"
 #include "host/report_file.h"
 #include "record/fields.h"
@@ -24,24 +25,17 @@ PlantReport plant_report = {};
 
 constexpr std::size_t LINE_SIZE = 1024;
 
-// One line, control characters written out as the desk tool writes them
-// (\n, \r, \t, \xNN), so no text of the case or the string can start a line
-// of its own.
+// One line, control characters written out as the desk tool writes them,
+// so no text of the case or the string can start a line of its own.
 void write_line(ReportFile& file, const char* line) {
   for (const char* p = line; *p != '\0'; ++p) {
-    auto c = static_cast<unsigned char>(*p);
-    if (c >= 0x20 && c != 0x7f) {
-      write_report(file, p, 1);
-      continue;
-    }
     char escape[8];
     MessageText text = message_text(escape, sizeof escape);
-    if (c == '\n' || c == '\r' || c == '\t') {
-      append_text(text, "\\%c", c == '\n' ? 'n' : (c == '\r' ? 'r' : 't'));
+    if (append_control_escape(text, static_cast<unsigned char>(*p))) {
+      write_report(file, escape, text.Length);
     } else {
-      append_text(text, "\\x%02x", c);
+      write_report(file, p, 1);
     }
-    write_report(file, escape, text.Length);
   }
   write_report(file, "\n", 1);
 }
@@ -108,17 +102,26 @@ void init_string_seen(const char* text, std::int32_t length) {
   close_report_file(file);
 }
 
-const char* refusal_text(ConfigureResult result) {
+void write_refusal(ReportFile& file, ConfigureResult result) {
+  char buffer[LINE_SIZE];
+  MessageText text = message_text(buffer, sizeof buffer);
+  append_text(text, "result: 0, refused: ");
   switch (result) {
     case CONFIGURE_CTRL_TEXT_EMPTY:
-      return "a controller's text field is empty (DCSCtrlTagFieldError)";
+      append_text(text, "a controller's text field is empty (DCSCtrlTagFieldError)");
+      break;
     case CONFIGURE_PV_TEXT_EMPTY:
-      return "a process variable's text field is empty (DCSPVTagFieldError)";
+      append_text(text, "a process variable's text field is empty (DCSPVTagFieldError)");
+      break;
     case CONFIGURE_NO_TAGS:
-      return "the emulator offers no tags: its string holds 33 bytes or less";
+      append_text(text, "the emulator offers no tags: its string holds %d bytes or less",
+                  EMPTY_INIT_LENGTH);
+      break;
     default:
-      return "no catalogue: the case must be reloaded or recreated";
+      append_text(text, "no catalogue: the case must be reloaded or recreated");
+      break;
   }
+  write_line(file, buffer);
 }
 
 template <typename Item>
@@ -203,7 +206,7 @@ void report_configure(const DCSData* data, const TagCatalogue& catalogue, Config
   bool on = open_report_file(file);
   if (on) write_line(file, "== DCSConfigure");
   if (result != CONFIGURE_BOUND) {
-    if (on) write_text(file, "result: 0, refused: %s", refusal_text(result));
+    if (on) write_refusal(file, result);
     close_report_file(file);
     return;
   }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "catalogue/tag_name.h"
+#include "catalogue/tokenizer.h"
 
 namespace {
 
@@ -39,8 +40,6 @@ void look_in(const TagTable<Entry>& table, int section, bool controller, const c
   }
 }
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 // Equal once blanks around each are dropped, letter case aside.
 bool same_trimmed(const char* token, const char* tag) {
   while (is_blank(*token)) ++token;
@@ -51,9 +50,10 @@ bool same_trimmed(const char* token, const char* tag) {
   while (tag_length > 0 && is_blank(tag[tag_length - 1])) --tag_length;
   if (token_length != tag_length || token_length == 0) return false;
   for (std::size_t i = 0; i < token_length; ++i) {
-    char a = token[i] >= 'A' && token[i] <= 'Z' ? static_cast<char>(token[i] + 32) : token[i];
-    char b = tag[i] >= 'A' && tag[i] <= 'Z' ? static_cast<char>(tag[i] + 32) : tag[i];
-    if (a != b) return false;
+    if (fold_letter(static_cast<unsigned char>(token[i])) !=
+        fold_letter(static_cast<unsigned char>(tag[i]))) {
+      return false;
+    }
   }
   return true;
 }
@@ -129,12 +129,6 @@ void explain_swallowed(const InitCheck& check, int section, std::int32_t entry, 
     append_text(text, " (line %d) took as a field", name.Line);
     return;
   }
-}
-
-std::int32_t tag_count(const TagCatalogue& catalogue) {
-  std::int32_t count = 0;
-  for_each_table(catalogue, [&count](const auto& table) { count += table.Count; });
-  return count;
 }
 
 // "AO, DO, DCD and CALC": the tables a kind of item exchanges with.

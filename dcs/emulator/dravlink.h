@@ -31,7 +31,7 @@ enum DravlinkOrdinal : int {
 extern "C" {
 
 // Ordinal 1: length of the initialization string, terminating zero not
-// counted. 33 or less means the emulator offers no tags.
+// counted. EMPTY_INIT_LENGTH or less means the emulator offers no tags.
 typedef std::int32_t DCS_STDCALL EmuGetInitLengthType(void);
 // Ordinal 2: copies the initialization string into a buffer of length + 1.
 typedef std::int32_t DCS_STDCALL EmuGetInitStringType(char* buffer);

@@ -92,6 +92,72 @@ void finish_state_read(DCSCtrl& ctrl, const DcdTag& entry, std::int32_t state,
   ctrl.OutValid = status == 0 ? 1 : 0;
 }
 
+// What a bound item's slots name: its entry's index, its data set, its tag.
+struct ItemSlots {
+  std::int32_t Index;
+  std::int32_t Ds;
+  char* Tag;
+};
+
+// One read for each table a controller reads from. False when the index
+// reaches no entry of the table: then no call is made.
+bool read_analog_out(DCSCtrl& ctrl, TagCatalogue& catalogue, const ItemSlots& item,
+                     std::int32_t& status) {
+  RangedTag* entry = step_entry<CALL_READ_ANALOG_OUT>(catalogue, item.Index);
+  if (entry == nullptr) return false;
+  EmuReadAnalogOut(item.Ds, item.Tag, &entry->Handle, out_value_address(ctrl), &status);
+  finish_scaled_read(ctrl, status);
+  return true;
+}
+
+bool read_discrete_out(DCSCtrl& ctrl, TagCatalogue& catalogue, const ItemSlots& item,
+                       std::int32_t& status) {
+  PlainTag* entry = step_entry<CALL_READ_DISCRETE_OUT>(catalogue, item.Index);
+  if (entry == nullptr) return false;
+  std::int32_t value = 0;
+  EmuReadDiscreteOut(item.Ds, item.Tag, &entry->Handle, &value, &status);
+  if (status == 0) ctrl.OutValue = value;
+  ctrl.OutValid = status == 0 ? 1 : 0;
+  return true;
+}
+
+bool read_dcd_state(DCSCtrl& ctrl, TagCatalogue& catalogue, const ItemSlots& item,
+                    std::int32_t& status) {
+  DcdTag* entry = step_entry<CALL_READ_DCD_STATE>(catalogue, item.Index);
+  if (entry == nullptr) return false;
+  std::int32_t state = 0;
+  EmuReadDcdState(item.Ds, item.Tag, &entry->Handle, &state, &status);
+  finish_state_read(ctrl, *entry, state, status);
+  return true;
+}
+
+bool read_calc(DCSCtrl& ctrl, TagCatalogue& catalogue, const ItemSlots& item,
+               std::int32_t& status) {
+  PlainTag* entry = step_entry<CALL_READ_CALC>(catalogue, item.Index);
+  if (entry == nullptr) return false;
+  EmuReadCalc(item.Ds, item.Tag, &entry->Handle, out_value_address(ctrl), &status);
+  finish_scaled_read(ctrl, status);
+  return true;
+}
+
+// The read of the table of `kind`, the one dispatch on it. False for a
+// table controllers do not read.
+bool read_table(int kind, DCSCtrl& ctrl, TagCatalogue& catalogue, const ItemSlots& item,
+                std::int32_t& status) {
+  switch (kind) {
+    case kind_of_call(CALL_READ_ANALOG_OUT):
+      return read_analog_out(ctrl, catalogue, item, status);
+    case kind_of_call(CALL_READ_DISCRETE_OUT):
+      return read_discrete_out(ctrl, catalogue, item, status);
+    case kind_of_call(CALL_READ_DCD_STATE):
+      return read_dcd_state(ctrl, catalogue, item, status);
+    case kind_of_call(CALL_READ_CALC):
+      return read_calc(ctrl, catalogue, item, status);
+    default:
+      return false;
+  }
+}
+
 // Returns the status of the library's call, or 0 when no call was made.
 std::int32_t read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fields) {
   if (ctrl.Active == 0) {
@@ -105,42 +171,14 @@ std::int32_t read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_dr
     return 0;
   }
   const DCSValue* fields = ctrl.Fields;
-  std::int32_t code = slot_int(fields[SLOT_TYPE]);
-  if (step_kind_of(true, code) == NO_KIND) return 0;  // unbound: nothing changes
+  int kind = step_kind_of(true, slot_int(fields[SLOT_TYPE]));
+  if (kind == NO_KIND) return 0;  // unbound: nothing changes
 
-  std::int32_t index = slot_int(fields[SLOT_STRUCT_IDX]);
-  std::int32_t ds = slot_int(fields[SLOT_DS]);
-  char* tag = slot_text(fields[SLOT_TAG]);
+  ItemSlots item = {slot_int(fields[SLOT_STRUCT_IDX]), slot_int(fields[SLOT_DS]),
+                    slot_text(fields[SLOT_TAG])};
   std::int32_t status = STATUS_UNWRITTEN;
-  if (tag != nullptr) {
-    if (code == CODE_OF<CALL_READ_ANALOG_OUT>) {
-      if (RangedTag* entry = step_entry<CALL_READ_ANALOG_OUT>(catalogue, index)) {
-        EmuReadAnalogOut(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
-        finish_scaled_read(ctrl, status);
-        return status;
-      }
-    } else if (code == CODE_OF<CALL_READ_DISCRETE_OUT>) {
-      if (PlainTag* entry = step_entry<CALL_READ_DISCRETE_OUT>(catalogue, index)) {
-        std::int32_t value = 0;
-        EmuReadDiscreteOut(ds, tag, &entry->Handle, &value, &status);
-        if (status == 0) ctrl.OutValue = value;
-        ctrl.OutValid = status == 0 ? 1 : 0;
-        return status;
-      }
-    } else if (code == CODE_OF<CALL_READ_DCD_STATE>) {
-      if (DcdTag* entry = step_entry<CALL_READ_DCD_STATE>(catalogue, index)) {
-        std::int32_t state = 0;
-        EmuReadDcdState(ds, tag, &entry->Handle, &state, &status);
-        finish_state_read(ctrl, *entry, state, status);
-        return status;
-      }
-    } else if (code == CODE_OF<CALL_READ_CALC>) {
-      if (PlainTag* entry = step_entry<CALL_READ_CALC>(catalogue, index)) {
-        EmuReadCalc(ds, tag, &entry->Handle, out_value_address(ctrl), &status);
-        finish_scaled_read(ctrl, status);
-        return status;
-      }
-    }
+  if (item.Tag != nullptr && read_table(kind, ctrl, catalogue, item, status)) {
+    return status;
   }
   // Bound, but to nothing the exchange can reach: no call, no good reading.
   ctrl.OutValid = 0;

@@ -217,6 +217,9 @@ def traps(t):
                 set(w) != {"code", "severity", "line", "section", "message"}
                 for w in report["warnings"]):
             t.fail(f"check --json: {what}: {report}")
+        run = json.loads(t(EXAMPLES / "tank.toml", "--init", init, "--steps", "2", "--json").stdout)
+        if run["init_warnings"] != report["warnings"]:
+            t.fail(f"run --json: {what}: {run['init_warnings']} differ from the check's")
     report = json.loads(t("check", EXAMPLES / "tank.init", "--json").stdout)
     if (report["verdict"], report["catalogue"]["AI"], report["warnings"]) != ("clean", 4, []):
         t.fail(f"check --json of the sample: {report}")
