@@ -1,0 +1,208 @@
+#include "catalogue/similar_names.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
+
+#include "catalogue/tag_name.h"
+
+namespace {
+
+// A byte as the comparison sees it: letter case folded, then each group of
+// confusable characters as its digit.
+unsigned char fold_similar(unsigned char c) {
+  switch (fold_letter(c)) {
+    case 'o':
+      return '0';
+    case 'i':
+    case 'l':
+      return '1';
+    case 's':
+      return '5';
+    case 'b':
+      return '8';
+    case 'z':
+      return '2';
+    default:
+      return fold_letter(c);
+  }
+}
+
+bool same_folded(const unsigned char* a, const unsigned char* b, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    if (fold_similar(a[i]) != fold_similar(b[i])) return false;
+  }
+  return true;
+}
+
+// The folded forms are equal or one edit apart.
+bool within_one_edit(const unsigned char* a, std::size_t a_length, const unsigned char* b,
+                     std::size_t b_length) {
+  if (a_length > b_length) return within_one_edit(b, b_length, a, a_length);
+  if (b_length - a_length > 1) return false;
+  std::size_t same = 0;
+  while (same < a_length && fold_similar(a[same]) == fold_similar(b[same])) ++same;
+  if (same == a_length) return true;
+  std::size_t a_rest = a_length == b_length ? same + 1 : same;
+  return same_folded(a + a_rest, b + same + 1, a_length - a_rest);
+}
+
+// The length of `name`, or SIMILAR_NAME_MAX + 1 for any longer name.
+std::int32_t bounded_length(const char* name) {
+  std::int32_t length = 0;
+  while (length <= SIMILAR_NAME_MAX && name[length] != '\0') ++length;
+  return length;
+}
+
+// A name's folded form and the hashes of it and of each distinct form with
+// one character deleted (a deletion inside a run of equal characters is
+// made once, at the run's end). Polynomial hashes from prefix and suffix
+// sums, so all of them cost one pass over the name.
+struct Variants {
+  std::uint32_t Hash[SIMILAR_NAME_MAX + 1];
+  std::int32_t Count;
+};
+
+constexpr std::uint64_t HASH_BASE = 0x100000001B3ull;
+
+std::uint32_t finish_hash(std::uint64_t sum, std::int32_t length) {
+  std::uint64_t x = sum + static_cast<std::uint64_t>(length) * 0x9E3779B97F4A7C15ull;
+  x ^= x >> 33;
+  x *= 0xFF51AFD7ED558CCDull;
+  x ^= x >> 33;
+  x *= 0xC4CEB9FE1A85EC53ull;
+  x ^= x >> 33;
+  auto hash = static_cast<std::uint32_t>(x);
+  return hash != 0 ? hash : 1;
+}
+
+void make_variants(const char* name, std::int32_t length, Variants& variants) {
+  unsigned char folded[SIMILAR_NAME_MAX];
+  std::uint64_t prefix[SIMILAR_NAME_MAX + 1];
+  prefix[0] = 0;
+  for (std::int32_t i = 0; i < length; ++i) {
+    folded[i] = fold_similar(static_cast<unsigned char>(name[i]));
+    prefix[i + 1] = prefix[i] * HASH_BASE + folded[i];
+  }
+  variants.Hash[0] = finish_hash(prefix[length], length);
+  variants.Count = 1;
+  std::uint64_t suffix = 0;
+  std::uint64_t power = 1;
+  for (std::int32_t i = length - 1; i >= 0; --i) {
+    if (i + 1 == length || folded[i] != folded[i + 1]) {
+      variants.Hash[variants.Count++] = finish_hash(prefix[i] * power + suffix, length - 1);
+    }
+    suffix += folded[i] * power;
+    power *= HASH_BASE;
+  }
+}
+
+// A slot's name; the first variant of each name (its whole folded form) is
+// stored as -1 - name.
+std::int32_t slot_name(const SimilarNameSlot& slot) {
+  return slot.Name < 0 ? -1 - slot.Name : slot.Name;
+}
+
+void insert(SimilarNames& index, std::uint32_t hash, std::int32_t name) {
+  std::uint32_t at = hash & index.Mask;
+  while (index.Slots[at].Hash != 0) at = (at + 1) & index.Mask;
+  index.Slots[at] = {hash, name};
+}
+
+// The group of an earlier name equal to `name`, letter case aside; -1 when
+// there is none.
+std::int32_t earlier_group(const SimilarNames& index, const char* name, std::uint32_t hash) {
+  for (std::uint32_t at = hash & index.Mask; index.Slots[at].Hash != 0;
+       at = (at + 1) & index.Mask) {
+    const SimilarNameSlot& slot = index.Slots[at];
+    if (slot.Hash == hash && slot.Name < 0 && same_tag_name(index.Names[-1 - slot.Name], name)) {
+      return -1 - slot.Name;
+    }
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool similar_names(const char* a, const char* b) {
+  if (same_tag_name(a, b)) return false;
+  return within_one_edit(reinterpret_cast<const unsigned char*>(a), std::strlen(a),
+                         reinterpret_cast<const unsigned char*>(b), std::strlen(b));
+}
+
+bool index_similar_names(SimilarNames& index, const char* const* names, std::int32_t count) {
+  index = {};
+  std::size_t variants = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    std::int32_t length = bounded_length(names[i]);
+    if (length <= SIMILAR_NAME_MAX) variants += static_cast<std::size_t>(length) + 1;
+  }
+  // At most half the slots are taken, so probes stay short.
+  std::size_t slots = 16;
+  while (slots < 2 * variants) slots *= 2;
+  std::size_t names_size = static_cast<std::size_t>(count > 0 ? count : 0);
+  std::size_t per_name = sizeof(std::int32_t) + sizeof(std::uint32_t);
+  if (slots > (SIZE_MAX - names_size * per_name) / sizeof(SimilarNameSlot)) return false;
+  auto* block = static_cast<SimilarNameSlot*>(
+      std::calloc(1, slots * sizeof(SimilarNameSlot) + names_size * per_name));
+  if (block == nullptr) return false;
+  index.Names = names;
+  index.Count = count;
+  index.Slots = block;
+  index.Mask = static_cast<std::uint32_t>(slots - 1);
+  index.Group = reinterpret_cast<std::int32_t*>(block + slots);
+  index.Seen = reinterpret_cast<std::uint32_t*>(index.Group + names_size);
+  index.ShortestLength = SIMILAR_NAME_MAX + 1;
+  index.LongestLength = -1;
+  Variants each;
+  for (std::int32_t i = 0; i < count; ++i) {
+    index.Group[i] = i;
+    std::int32_t length = bounded_length(names[i]);
+    if (length > SIMILAR_NAME_MAX) continue;
+    make_variants(names[i], length, each);
+    std::int32_t group = earlier_group(index, names[i], each.Hash[0]);
+    if (group >= 0) {
+      index.Group[i] = group;
+      continue;
+    }
+    insert(index, each.Hash[0], -1 - i);
+    for (std::int32_t v = 1; v < each.Count; ++v) insert(index, each.Hash[v], i);
+    if (length < index.ShortestLength) index.ShortestLength = length;
+    if (length > index.LongestLength) index.LongestLength = length;
+  }
+  return true;
+}
+
+void probe_similar_names(SimilarNames& index, const char* candidate, SimilarNameFound visit,
+                         void* context) {
+  std::int32_t length = bounded_length(candidate);
+  if (index.Slots == nullptr || length > SIMILAR_NAME_MAX) return;
+  if (length + 1 < index.ShortestLength || length > index.LongestLength + 1) return;
+  if (++index.Probe == 0) {
+    std::memset(index.Seen, 0, sizeof(std::uint32_t) * static_cast<std::size_t>(index.Count));
+    index.Probe = 1;
+  }
+  Variants each;
+  make_variants(candidate, length, each);
+  for (std::int32_t v = 0; v < each.Count; ++v) {
+    std::uint32_t hash = each.Hash[v];
+    for (std::uint32_t at = hash & index.Mask; index.Slots[at].Hash != 0;
+         at = (at + 1) & index.Mask) {
+      if (index.Slots[at].Hash != hash) continue;
+      std::int32_t group = slot_name(index.Slots[at]);
+      if (index.Seen[group] == index.Probe) continue;
+      index.Seen[group] = index.Probe;
+      const char* name = index.Names[group];
+      if (same_tag_name(name, candidate)) {
+        visit(context, group, true);
+      } else if (similar_names(name, candidate)) {
+        visit(context, group, false);
+      }
+    }
+  }
+}
+
+void release_similar_names(SimilarNames& index) {
+  std::free(index.Slots);
+  index = {};
+}
