@@ -47,8 +47,10 @@ bool within_one_edit(const unsigned char* a, std::size_t a_length, const unsigne
   return same_folded(a + a_rest, b + same + 1, a_length - a_rest);
 }
 
-// The length of `name`, or SIMILAR_NAME_MAX + 1 for any longer name.
+// The length of `name`, or SIMILAR_NAME_MAX + 1 for any longer name and for
+// none.
 std::int32_t bounded_length(const char* name) {
+  if (name == nullptr) return SIMILAR_NAME_MAX + 1;
   std::int32_t length = 0;
   while (length <= SIMILAR_NAME_MAX && name[length] != '\0') ++length;
   return length;

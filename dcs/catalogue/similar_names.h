@@ -12,8 +12,8 @@
 // folded: ASCII letter case, and O as 0; I, l as 1; S as 5; B as 8; Z as 2.
 bool similar_names(const char* a, const char* b);
 
-// Names longer than this are neither indexed nor probed: they resemble
-// nothing.
+// Names longer than this, and null names, are neither indexed nor probed:
+// they resemble nothing.
 inline constexpr std::int32_t SIMILAR_NAME_MAX = 255;
 
 // One folded name, or the folded name with one character deleted, of the
