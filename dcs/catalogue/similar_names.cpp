@@ -8,25 +8,28 @@
 
 namespace {
 
-// A byte as the comparison sees it: letter case folded, then each group of
-// confusable characters as its digit.
-unsigned char fold_similar(unsigned char c) {
-  switch (fold_letter(c)) {
-    case 'o':
-      return '0';
-    case 'i':
-    case 'l':
-      return '1';
-    case 's':
-      return '5';
-    case 'b':
-      return '8';
-    case 'z':
-      return '2';
-    default:
-      return fold_letter(c);
+// Each byte as the comparison sees it: letter case folded, then each group
+// of confusable characters as its digit.
+struct FoldTable {
+  unsigned char Byte[256];
+};
+
+constexpr FoldTable make_fold_table() {
+  FoldTable table = {};
+  for (int c = 0; c < 256; ++c) table.Byte[c] = fold_letter(static_cast<unsigned char>(c));
+  const char confusables[][2] = {{'o', '0'}, {'i', '1'}, {'l', '1'},
+                                 {'s', '5'}, {'b', '8'}, {'z', '2'}};
+  for (const auto& pair : confusables) {
+    table.Byte[static_cast<unsigned char>(pair[0])] = static_cast<unsigned char>(pair[1]);
+    table.Byte[static_cast<unsigned char>(pair[0] - 'a' + 'A')] =
+        static_cast<unsigned char>(pair[1]);
   }
+  return table;
 }
+
+constexpr FoldTable FOLD_SIMILAR = make_fold_table();
+
+unsigned char fold_similar(unsigned char c) { return FOLD_SIMILAR.Byte[c]; }
 
 bool same_folded(const unsigned char* a, const unsigned char* b, std::size_t length) {
   for (std::size_t i = 0; i < length; ++i) {
@@ -67,14 +70,12 @@ struct Variants {
 
 constexpr std::uint64_t HASH_BASE = 0x100000001B3ull;
 
+// The high half of one multiplication: the index verifies every name it
+// finds, so a collision costs a comparison, never a wrong answer.
 std::uint32_t finish_hash(std::uint64_t sum, std::int32_t length) {
-  std::uint64_t x = sum + static_cast<std::uint64_t>(length) * 0x9E3779B97F4A7C15ull;
-  x ^= x >> 33;
-  x *= 0xFF51AFD7ED558CCDull;
-  x ^= x >> 33;
-  x *= 0xC4CEB9FE1A85EC53ull;
-  x ^= x >> 33;
-  auto hash = static_cast<std::uint32_t>(x);
+  std::uint64_t x = (sum + static_cast<std::uint64_t>(length) * 0x9E3779B97F4A7C15ull) *
+                    0xD6E8FEB86659FD93ull;
+  auto hash = static_cast<std::uint32_t>(x >> 32);
   return hash != 0 ? hash : 1;
 }
 
@@ -105,7 +106,21 @@ std::int32_t slot_name(const SimilarNameSlot& slot) {
   return slot.Name < 0 ? -1 - slot.Name : slot.Name;
 }
 
+// One bit per four slots' worth of hash bits, set for each hash stored: a
+// probe whose bit is clear skips the slots (most probes, as most candidates
+// resemble nothing), and the bits fit in a fast cache where the slots may not.
+std::uint32_t filter_bit(const SimilarNames& index, std::uint32_t hash) {
+  return hash & (index.Mask * FILTER_BITS_PER_SLOT + FILTER_BITS_PER_SLOT - 1);
+}
+
+bool may_hold(const SimilarNames& index, std::uint32_t hash) {
+  std::uint32_t bit = filter_bit(index, hash);
+  return (index.Filter[bit / 64] >> (bit % 64) & 1) != 0;
+}
+
 void insert(SimilarNames& index, std::uint32_t hash, std::int32_t name) {
+  std::uint32_t bit = filter_bit(index, hash);
+  index.Filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
   std::uint32_t at = hash & index.Mask;
   while (index.Slots[at].Hash != 0) at = (at + 1) & index.Mask;
   index.Slots[at] = {hash, name};
@@ -144,15 +159,18 @@ bool index_similar_names(SimilarNames& index, const char* const* names, std::int
   while (slots < 2 * variants) slots *= 2;
   std::size_t names_size = static_cast<std::size_t>(count > 0 ? count : 0);
   std::size_t per_name = sizeof(std::int32_t) + sizeof(std::uint32_t);
-  if (slots > (SIZE_MAX - names_size * per_name) / sizeof(SimilarNameSlot)) return false;
+  // Eight bytes of slot and half a byte of filter per slot.
+  std::size_t per_two_slots = 2 * sizeof(SimilarNameSlot) + FILTER_BITS_PER_SLOT / 4;
+  if (slots / 2 > (SIZE_MAX - names_size * per_name) / per_two_slots) return false;
   auto* block = static_cast<SimilarNameSlot*>(
-      std::calloc(1, slots * sizeof(SimilarNameSlot) + names_size * per_name));
+      std::calloc(1, slots / 2 * per_two_slots + names_size * per_name));
   if (block == nullptr) return false;
   index.Names = names;
   index.Count = count;
   index.Slots = block;
   index.Mask = static_cast<std::uint32_t>(slots - 1);
-  index.Group = reinterpret_cast<std::int32_t*>(block + slots);
+  index.Filter = reinterpret_cast<std::uint64_t*>(block + slots);
+  index.Group = reinterpret_cast<std::int32_t*>(index.Filter + slots * FILTER_BITS_PER_SLOT / 64);
   index.Seen = reinterpret_cast<std::uint32_t*>(index.Group + names_size);
   index.ShortestLength = SIMILAR_NAME_MAX + 1;
   index.LongestLength = -1;
@@ -188,6 +206,7 @@ void probe_similar_names(SimilarNames& index, const char* candidate, SimilarName
   make_variants(candidate, length, each);
   for (std::int32_t v = 0; v < each.Count; ++v) {
     std::uint32_t hash = each.Hash[v];
+    if (!may_hold(index, hash)) continue;
     for (std::uint32_t at = hash & index.Mask; index.Slots[at].Hash != 0;
          at = (at + 1) & index.Mask) {
       if (index.Slots[at].Hash != hash) continue;

@@ -23,6 +23,10 @@ struct SimilarNameSlot {
   std::int32_t Name;
 };
 
+// Bits of the probe filter per slot (a power of two, at least 4, so that the
+// filter is whole 64-bit words from 16 slots on).
+inline constexpr std::uint32_t FILTER_BITS_PER_SLOT = 4;
+
 // The names, not copied: they must outlive the index. Names that are equal,
 // letter case aside, form one group, known by its first name's position:
 // Group[i] is that position for name i. Seen[g] marks the groups a probe
@@ -33,6 +37,7 @@ struct SimilarNames {
   std::int32_t* Group;
   std::uint32_t* Seen;
   SimilarNameSlot* Slots;
+  std::uint64_t* Filter;  // a bit per hash value, as filter_bit picks it
   std::uint32_t Mask;
   std::uint32_t Probe;
   std::int32_t ShortestLength;
