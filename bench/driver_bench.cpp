@@ -232,8 +232,7 @@ void BM_StrpbrkPass(benchmark::State& state) {
 // letter too many.
 enum Misses { MISS_NONE, MISS_ONE_IN_TEN, MISS_ALL };
 struct Plant {
-  explicit Plant(std::int64_t n, std::int64_t k, Misses misses = MISS_ONE_IN_TEN)
-      : misses(misses) {
+  explicit Plant(std::int64_t n, std::int64_t k, Misses misses = MISS_ONE_IN_TEN) : misses(misses) {
     corva_reset();
     corva_set_heap_mode(CORVA_HEAP_PASSTHROUGH);
     dravlink_reset();

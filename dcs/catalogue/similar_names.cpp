@@ -73,8 +73,8 @@ constexpr std::uint64_t HASH_BASE = 0x100000001B3ull;
 // The high half of one multiplication: the index verifies every name it
 // finds, so a collision costs a comparison, never a wrong answer.
 std::uint32_t finish_hash(std::uint64_t sum, std::int32_t length) {
-  std::uint64_t x = (sum + static_cast<std::uint64_t>(length) * 0x9E3779B97F4A7C15ull) *
-                    0xD6E8FEB86659FD93ull;
+  std::uint64_t x =
+      (sum + static_cast<std::uint64_t>(length) * 0x9E3779B97F4A7C15ull) * 0xD6E8FEB86659FD93ull;
   auto hash = static_cast<std::uint32_t>(x >> 32);
   return hash != 0 ? hash : 1;
 }

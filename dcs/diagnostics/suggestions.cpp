@@ -25,8 +25,8 @@ void found_similar(void* context, std::int32_t group, bool same) {
 
 }  // namespace
 
-bool find_suggestions(TagSuggestions& found, const TagCatalogue& catalogue,
-                      const char* const* tags, std::int32_t count) {
+bool find_suggestions(TagSuggestions& found, const TagCatalogue& catalogue, const char* const* tags,
+                      std::int32_t count) {
   found = {};
   bool any = false;
   for (std::int32_t i = 0; i < count; ++i) any |= tags[i] != nullptr;

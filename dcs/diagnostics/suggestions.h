@@ -35,8 +35,8 @@ struct TagSuggestions {
 // Finds the suggestions for `count` tags (a null tag gets none), in blocks
 // from the host's heap. False when a block was not obtained: there are then
 // no suggestions and nothing is held.
-bool find_suggestions(TagSuggestions& found, const TagCatalogue& catalogue,
-                      const char* const* tags, std::int32_t count);
+bool find_suggestions(TagSuggestions& found, const TagCatalogue& catalogue, const char* const* tags,
+                      std::int32_t count);
 
 // The suggestions for tag `position`; null when it has none.
 const ItemSuggestions* suggestions_for(const TagSuggestions& found, std::int32_t position);
