@@ -62,13 +62,24 @@ std::int32_t bounded_length(const char* name) {
 // A name's folded form and the hashes of it and of each distinct form with
 // one character deleted (a deletion inside a run of equal characters is
 // made once, at the run's end). Polynomial hashes from prefix and suffix
-// sums, so all of them cost one pass over the name.
+// sums, so all of them cost two passes over the name.
 struct Variants {
   std::uint32_t Hash[SIMILAR_NAME_MAX + 1];
   std::int32_t Count;
 };
 
 constexpr std::uint64_t HASH_BASE = 0x100000001B3ull;
+
+// The odd base's inverse modulo 2^64 (Newton's iteration, each step doubling
+// the bits that are right): a prefix's hash is taken back one character at
+// a time, so no array of prefixes is needed.
+constexpr std::uint64_t inverse(std::uint64_t odd) {
+  std::uint64_t x = odd;
+  for (int step = 0; step < 6; ++step) x *= 2 - odd * x;
+  return x;
+}
+constexpr std::uint64_t HASH_BASE_INVERSE = inverse(HASH_BASE);
+static_assert(HASH_BASE * HASH_BASE_INVERSE == 1);
 
 // The high half of one multiplication: the index verifies every name it
 // finds, so a collision costs a comparison, never a wrong answer.
@@ -80,22 +91,22 @@ std::uint32_t finish_hash(std::uint64_t sum, std::int32_t length) {
 }
 
 void make_variants(const char* name, std::int32_t length, Variants& variants) {
-  unsigned char folded[SIMILAR_NAME_MAX];
-  std::uint64_t prefix[SIMILAR_NAME_MAX + 1];
-  prefix[0] = 0;
-  for (std::int32_t i = 0; i < length; ++i) {
-    folded[i] = fold_similar(static_cast<unsigned char>(name[i]));
-    prefix[i + 1] = prefix[i] * HASH_BASE + folded[i];
-  }
-  variants.Hash[0] = finish_hash(prefix[length], length);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(name);
+  std::uint64_t prefix = 0;
+  for (std::int32_t i = 0; i < length; ++i) prefix = prefix * HASH_BASE + fold_similar(bytes[i]);
+  variants.Hash[0] = finish_hash(prefix, length);
   variants.Count = 1;
   std::uint64_t suffix = 0;
   std::uint64_t power = 1;
+  int after = -1;  // the folded character after position i; none at the end
   for (std::int32_t i = length - 1; i >= 0; --i) {
-    if (i + 1 == length || folded[i] != folded[i + 1]) {
-      variants.Hash[variants.Count++] = finish_hash(prefix[i] * power + suffix, length - 1);
+    unsigned char folded = fold_similar(bytes[i]);
+    prefix = (prefix - folded) * HASH_BASE_INVERSE;  // now of the first i characters
+    if (folded != after) {
+      variants.Hash[variants.Count++] = finish_hash(prefix * power + suffix, length - 1);
     }
-    suffix += folded[i] * power;
+    after = folded;
+    suffix += folded * power;
     power *= HASH_BASE;
   }
 }
