@@ -59,8 +59,8 @@ std::int32_t bounded_length(const char* name) {
   return length;
 }
 
-// A name's folded form and the hashes of it and of each distinct form with
-// one character deleted (a deletion inside a run of equal characters is
+// The hashes of a name's folded form and of each distinct form with one
+// character deleted (a deletion inside a run of equal characters is
 // made once, at the run's end). Polynomial hashes from prefix and suffix
 // sums, so all of them cost two passes over the name.
 struct Variants {
@@ -117,8 +117,9 @@ std::int32_t slot_name(const SimilarNameSlot& slot) {
   return slot.Name < 0 ? -1 - slot.Name : slot.Name;
 }
 
-// One bit per four slots' worth of hash bits, set for each hash stored: a
-// probe whose bit is clear skips the slots (most probes, as most candidates
+// FILTER_BITS_PER_SLOT bits a slot, one for each value of the hash's low
+// bits (two more than pick the slot), set for each hash stored: a probe
+// whose bit is clear skips the slots (most probes, as most candidates
 // resemble nothing), and the bits fit in a fast cache where the slots may not.
 std::uint32_t filter_bit(const SimilarNames& index, std::uint32_t hash) {
   return hash & (index.Mask * FILTER_BITS_PER_SLOT + FILTER_BITS_PER_SLOT - 1);
