@@ -33,6 +33,8 @@ def get(name):
     return runs.get(name)
 
 def ms(value):
+    if value >= 10000:
+        return f"{value / 1000:.1f} s"
     return f"{value:.3f} ms" if value < 10 else f"{value:.1f} ms"
 
 rows = []
