@@ -41,7 +41,7 @@ TEST(SimilarNamesRule, OneEditOrConfusableCharactersApart) {
       {"GG", "66", false},
       {"TT", "77", false},
       {"AA", "44", false},
-      // Confusables in several places are one edit, however many.
+      // Confusables in several places are no edit, however many.
       {"SO-IZB", "50-128", true},
       // One insert, delete or substitution, at the start, middle or end.
       {"LT101.PV", "XLT101.PV", true},
@@ -55,8 +55,11 @@ TEST(SimilarNamesRule, OneEditOrConfusableCharactersApart) {
       {"LT101.PV", "LT101.PX", true},
       {"A", "", true},
       {"LT101.PV ", "lt101.pv", true},
-      // A confusable and one edit more.
-      {"TT1O1.PV", "TT101.PVX", true},
+      // A confusable and one edit more, or a confusable within a longer
+      // name and another difference: two edits.
+      {"TT1O1.PV", "TT101.PVX", false},
+      {"TT1O1.PV", "LT101.PV", false},
+      {"SO-IZB", "50-128X", false},
       // Two edits, a transposition, letters that are not confused.
       {"LT101.PV", "LT101", false},
       {"LT101.PV", "XLT101.PVX", false},

@@ -26,8 +26,8 @@ class SuggestionsTest : public StandinTest {
 TEST_F(SuggestionsTest, TheFirstThreeLookAlikesOfATagNoneHas) {
   std::string text =
       "*AI*\nTT101.PV,x,1,0,1\nLT101.PV,x,1,0,1\n*AO*\nTT1O1.OUT,x,1,0,1\nTTIOI.PV,x,2,0,1\n"
-      "*DI*\nPT101.PV,x,3\nRUN,x,1\n*DO*\nTT101.PVX,x,1\n*CALC*\nLEVEL,x,1\nLEVEL2,x,4\nTT101.PVY,"
-      "x,1\n";
+      "*DI*\nPT101.PV,x,3\nTT1O1.PW,x,3\nRUN,x,1\n*DO*\nTT101.PVX,x,1\n*CALC*\nLEVEL,x,1\n"
+      "LEVEL2,x,4\nTTlOl.PV,x,1\n";
   ASSERT_TRUE(append_tags_checked(catalogue_, text.data()));
   struct Case {
     const char* tag;
@@ -35,17 +35,16 @@ TEST_F(SuggestionsTest, TheFirstThreeLookAlikesOfATagNoneHas) {
   };
   const Case cases[] = {
       {"TT1O1.PV",
-       "; did you mean \"TT101.PV\" (AI[0], data set 1), \"LT101.PV\" (AI[1], data set 1) or "
-       "\"TTIOI.PV\" (AO[1], data set 2)?"},
+       "; did you mean \"TT101.PV\" (AI[0], data set 1), \"TTIOI.PV\" (AO[1], data set 2) or "
+       "\"TT1O1.PW\" (DI[1], data set 3)?"},
       {"tt101.pvx", ""},
-      {"LEVE1",
-       "; did you mean \"LEVEL\" (CALC[0], data set 1) or \"LEVEL2\" (CALC[1], data set 4)?"},
-      {"RUNS", "; did you mean \"RUN\" (DI[1], data set 1)?"},
+      {"LEVE1", "; did you mean \"LEVEL\" (CALC[0], data set 1)?"},
+      {"RUNS", "; did you mean \"RUN\" (DI[2], data set 1)?"},
       {"QQQ", ""},
       {nullptr, ""},
       {"TT1O1.pv",
-       "; did you mean \"TT101.PV\" (AI[0], data set 1), \"LT101.PV\" (AI[1], data set 1) or "
-       "\"TTIOI.PV\" (AO[1], data set 2)?"},
+       "; did you mean \"TT101.PV\" (AI[0], data set 1), \"TTIOI.PV\" (AO[1], data set 2) or "
+       "\"TT1O1.PW\" (DI[1], data set 3)?"},
   };
   std::vector<const char*> tags;
   for (const Case& c : cases) tags.push_back(c.tag);

@@ -31,23 +31,25 @@ constexpr FoldTable FOLD_SIMILAR = make_fold_table();
 
 unsigned char fold_similar(unsigned char c) { return FOLD_SIMILAR.Byte[c]; }
 
-bool same_folded(const unsigned char* a, const unsigned char* b, std::size_t length) {
+typedef unsigned char (*Fold)(unsigned char);
+
+bool same_folded(const unsigned char* a, const unsigned char* b, std::size_t length, Fold fold) {
   for (std::size_t i = 0; i < length; ++i) {
-    if (fold_similar(a[i]) != fold_similar(b[i])) return false;
+    if (fold(a[i]) != fold(b[i])) return false;
   }
   return true;
 }
 
-// The folded forms are equal or one edit apart.
+// The forms that `fold` gives are equal or one edit apart.
 bool within_one_edit(const unsigned char* a, std::size_t a_length, const unsigned char* b,
-                     std::size_t b_length) {
-  if (a_length > b_length) return within_one_edit(b, b_length, a, a_length);
+                     std::size_t b_length, Fold fold) {
+  if (a_length > b_length) return within_one_edit(b, b_length, a, a_length, fold);
   if (b_length - a_length > 1) return false;
   std::size_t same = 0;
-  while (same < a_length && fold_similar(a[same]) == fold_similar(b[same])) ++same;
+  while (same < a_length && fold(a[same]) == fold(b[same])) ++same;
   if (same == a_length) return true;
   std::size_t a_rest = a_length == b_length ? same + 1 : same;
-  return same_folded(a + a_rest, b + same + 1, a_length - a_rest);
+  return same_folded(a + a_rest, b + same + 1, a_length - a_rest, fold);
 }
 
 // The length of `name`, or SIMILAR_NAME_MAX + 1 for any longer name and for
@@ -153,10 +155,18 @@ std::int32_t earlier_group(const SimilarNames& index, const char* name, std::uin
 
 }  // namespace
 
+// The index holds the confusable-folded forms and their deletions, so it
+// finds every pair this rule accepts, and some it does not: each is checked.
 bool similar_names(const char* a, const char* b) {
   if (same_tag_name(a, b)) return false;
-  return within_one_edit(reinterpret_cast<const unsigned char*>(a), std::strlen(a),
-                         reinterpret_cast<const unsigned char*>(b), std::strlen(b));
+  const auto* first = reinterpret_cast<const unsigned char*>(a);
+  const auto* second = reinterpret_cast<const unsigned char*>(b);
+  std::size_t first_length = std::strlen(a);
+  std::size_t second_length = std::strlen(b);
+  if (first_length == second_length && same_folded(first, second, first_length, fold_similar)) {
+    return true;
+  }
+  return within_one_edit(first, first_length, second, second_length, fold_letter);
 }
 
 bool index_similar_names(SimilarNames& index, const char* const* names, std::int32_t count) {

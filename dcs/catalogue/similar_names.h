@@ -7,9 +7,10 @@
 
 #include <cstdint>
 
-// True when the names differ, letter case aside, but are equal or one edit
-// apart (one character inserted, deleted or substituted) once both are
-// folded: ASCII letter case, and O as 0; I, l as 1; S as 5; B as 8; Z as 2.
+// True when the names differ, letter case aside, but are one edit apart
+// (one character inserted, deleted or substituted, letter case aside), or
+// equal once the characters people confuse are taken as one: O as 0; I, l
+// as 1; S as 5; B as 8; Z as 2, in either case.
 bool similar_names(const char* a, const char* b);
 
 // Names longer than this, and null names, are neither indexed nor probed:
