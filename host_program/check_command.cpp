@@ -28,7 +28,7 @@ const char* stop_code(const InitCheck& check) {
 }  // namespace
 
 InitStringCheck::InitStringCheck(const std::string& text) {
-  check_init_string(check, text.data(), static_cast<std::int32_t>(text.size()));
+  check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size()));
   each_warning([this](const InitWarning& warning) {
     if (init_warning_unusable(warning.Kind)) unusable = true;
     ++warnings;
@@ -84,10 +84,10 @@ int run_check(int argc, char** argv) {
     nlohmann::ordered_json document = {
         {"file", init_path},
         {"bytes", check.Length},
-        {"catalogue", table_counts(check.Catalogue)},
+        {"catalogue", table_counts(result.catalogue)},
         {"reading", stop_code(check)},
         {"stop_line", check.StopToken >= 0
-                          ? nlohmann::ordered_json(check.Tokens[check.StopToken].Line)
+                          ? nlohmann::ordered_json(init_token(check, check.StopToken).Line)
                           : nullptr},
         {"warnings", warnings},
         {"verdict", verdict},
@@ -97,7 +97,7 @@ int run_check(int argc, char** argv) {
   }
 
   std::printf("initialization string: %s, %d bytes\n", escaped(init_path).c_str(), check.Length);
-  std::printf("catalogue: %s\n", catalogue_summary(check.Catalogue).c_str());
+  std::printf("catalogue: %s\n", catalogue_summary(result.catalogue).c_str());
   char line[1024];
   MessageText reading = message_text(line, sizeof line);
   init_reading_text(check, reading);

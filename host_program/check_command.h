@@ -9,13 +9,18 @@
 // Runs `dravik-host check`; argv[0] is "check". Returns the exit status.
 int run_check(int argc, char** argv);
 
-// The check of a string as text the driver reads, counting its warnings.
+// The check of a string as text the driver reads, with the catalogue the
+// driver's loader makes of it, counting its warnings.
 struct InitStringCheck {
   InitCheck check{};
+  TagCatalogue catalogue{};
   int warnings = 0;
   bool unusable = false;
   explicit InitStringCheck(const std::string& text);
-  ~InitStringCheck() { release_init_check(check); }
+  ~InitStringCheck() {
+    release_init_check(check);
+    release_catalogue(catalogue);
+  }
   InitStringCheck(const InitStringCheck&) = delete;
   InitStringCheck& operator=(const InitStringCheck&) = delete;
 

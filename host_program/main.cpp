@@ -44,16 +44,40 @@ class DriverMessages {
   Report& report_;
 };
 
-std::string reason_for(const InitCheck& check, bool controller, const std::string& tag,
-                       std::int32_t ds) {
-  char buffer[1024];
-  MessageText text = message_text(buffer, sizeof buffer);
-  unbound_reason(check.Catalogue, &check, controller, tag.c_str(), ds, text);
-  return buffer;
-}
+// The lookups for the reasons of the unbound items, built once for all of them.
+class Reasons {
+ public:
+  Reasons(const Case& plan, HostRecord& record, const InitStringCheck& offered) {
+    std::vector<const char*> tags;
+    auto seek = [&tags](bool controller, const std::string& tag, const DCSValue* fields) {
+      if (bound_table(controller, slot_int(fields[SLOT_TYPE])) == nullptr) {
+        tags.push_back(tag.c_str());
+      }
+    };
+    for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
+      seek(true, plan.controllers[i].tag, record.ctrl(static_cast<int>(i)).Fields);
+    }
+    for (std::size_t i = 0; i < plan.points.size(); ++i) {
+      seek(false, plan.points[i].tag, record.pv(static_cast<int>(i)).Fields);
+    }
+    begin_unbound_reasons(reasons_, offered.catalogue, &offered.check,
+                          static_cast<std::int32_t>(tags.size()));
+    for (const char* tag : tags) seek_unbound_tag(reasons_, tag);
+    find_unbound_tags(reasons_);
+  }
+  ~Reasons() { release_unbound_reasons(reasons_); }
+  Reasons(const Reasons&) = delete;
+  Reasons& operator=(const Reasons&) = delete;
+  const UnboundReasons& get() const { return reasons_; }
+
+ private:
+  UnboundReasons reasons_{};
+};
 
 // Reports every item's binding; returns how many items are unbound.
-int report_bindings(Report& report, const Case& plan, HostRecord& record, const InitCheck& check) {
+int report_bindings(Report& report, const Case& plan, HostRecord& record,
+                    const InitStringCheck& offered) {
+  Reasons reasons(plan, record, offered);
   int unbound = 0;
   auto describe = [&](bool controller, const std::string& name, const std::string& tag,
                       std::int32_t ds, bool active, DCSValue* fields) {
@@ -63,15 +87,15 @@ int report_bindings(Report& report, const Case& plan, HostRecord& record, const 
                      active,     bound_table(controller, code),
                      code,       slot_int(fields[SLOT_STRUCT_IDX]),
                      "",         ""};
-    if (item.table == nullptr) {
-      item.reason = reason_for(check, controller, tag, ds);
-      ++unbound;
-    }
     char line[1024];
     MessageText text = message_text(line, sizeof line);
-    item_binding_text({controller, tag.c_str(), ds, active, code, item.index}, check.Catalogue,
-                      &check, text);
+    std::size_t reason = item_binding_text({controller, tag.c_str(), ds, active, code, item.index},
+                                           reasons.get(), text);
     item.line = line;
+    if (item.table == nullptr) {
+      item.reason = line + reason;
+      ++unbound;
+    }
     report.binding(item);
   };
   for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
@@ -163,8 +187,8 @@ int play(const Case& plan, const std::string& init_text, const DriverEntryPoints
   InitStringCheck offered(init_text);
   const InitCheck& check = offered.check;
   offered.each_warning([&](const InitWarning& warning) { report.init_warning(check, warning); });
-  report.catalogue(catalogue_exists(check.Catalogue) ? &check.Catalogue : nullptr);
-  int problems = report_rule_tags(report, plan, check.Catalogue);
+  report.catalogue(catalogue_exists(offered.catalogue) ? &offered.catalogue : nullptr);
+  int problems = report_rule_tags(report, plan, offered.catalogue);
 
   DriverMessages messages(report);
   long heap_before = corva_live_blocks();
@@ -189,7 +213,7 @@ int play(const Case& plan, const std::string& init_text, const DriverEntryPoints
     messages.show();
     return kLinkRefused;
   }
-  problems += report_bindings(report, plan, record, check);
+  problems += report_bindings(report, plan, record, offered);
 
   // What the emulator received from each process variable, then what each
   // controller read back.

@@ -18,10 +18,15 @@ class InitCheckTest : public StandinTest {};
 
 struct Checked {
   InitCheck check{};
+  TagCatalogue catalogue{};
   explicit Checked(const std::string& text) {
-    EXPECT_TRUE(check_init_string(check, text.data(), static_cast<std::int32_t>(text.size())));
+    EXPECT_TRUE(
+        check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size())));
   }
-  ~Checked() { release_init_check(check); }
+  ~Checked() {
+    release_init_check(check);
+    release_catalogue(catalogue);
+  }
 
   // "code@line" for every warning, in order.
   std::vector<std::string> codes() const {
@@ -54,7 +59,12 @@ struct Checked {
                      bool with_check = true) const {
     char buffer[1024];
     MessageText text = message_text(buffer, sizeof buffer);
-    unbound_reason(check.Catalogue, with_check ? &check : nullptr, controller, tag, ds, text);
+    UnboundReasons reasons;
+    begin_unbound_reasons(reasons, catalogue, with_check ? &check : nullptr, 1);
+    seek_unbound_tag(reasons, tag);
+    find_unbound_tags(reasons);
+    unbound_reason(reasons, controller, tag, ds, text);
+    release_unbound_reasons(reasons);
     return buffer;
   }
 };
@@ -360,26 +370,27 @@ TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
     SCOPED_TRACE(text);
     Checked checked(text);
     const InitCheck& c = checked.check;
-    ASSERT_TRUE(catalogue_exists(c.Catalogue));
-    for_each_kind(c.Catalogue, [&c](const auto& table, int section) {
+    const TagCatalogue& loaded_tables = checked.catalogue;
+    ASSERT_TRUE(catalogue_exists(loaded_tables));
+    for_each_kind(loaded_tables, [&c](const auto& table, int section) {
       EXPECT_EQ(c.Records[section], table.Count) << init_section_name(section);
     });
     for (std::int32_t i = 0; i < c.TokenCount; ++i) {
-      const InitToken& token = c.Tokens[i];
+      const InitToken token = init_token(c, i);
       if (token.Role != ROLE_NAME) continue;
       const char* loaded[] = {
-          name_at(c.Catalogue.AI, token.Entry),  name_at(c.Catalogue.AO, token.Entry),
-          name_at(c.Catalogue.DI, token.Entry),  name_at(c.Catalogue.DO, token.Entry),
-          name_at(c.Catalogue.DCD, token.Entry), name_at(c.Catalogue.CALC, token.Entry)};
+          name_at(loaded_tables.AI, token.Entry),  name_at(loaded_tables.AO, token.Entry),
+          name_at(loaded_tables.DI, token.Entry),  name_at(loaded_tables.DO, token.Entry),
+          name_at(loaded_tables.DCD, token.Entry), name_at(loaded_tables.CALC, token.Entry)};
       EXPECT_STREQ(token.Text, loaded[token.Section]);
     }
   }
 }
 
 TEST_F(InitCheckTest, AnOutOfMemoryStopIsReported) {
-  // The check's blocks and the loader's come from the host's heap: the check's
-  // two copies of the string, its tokens and the loader's copy, six tables,
-  // then a record fails.
+  // The check's blocks and the loader's come from the host's heap: the
+  // string's copy, its line feeds, six tables, the token blocks, then a
+  // record fails.
   corva_fail_allocation(13, 1);
   Checked starved(CLEAN);
   corva_fail_allocation(0, 0);

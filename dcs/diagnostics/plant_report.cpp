@@ -10,12 +10,12 @@
 
 namespace {
 
-// What the report keeps between entry points: the last initialization
-// string, for the reasons of unbound items, and the failed-read counts.
+// What the report keeps between entry points: the check of the last load,
+// with the string as the loader cut it, for the reasons of unbound items;
+// and the failed-read counts.
 struct PlantReport {
-  char* InitText;
-  std::int32_t InitLength;
-  bool LoadOpened;  // the current load's section was begun when the string was seen
+  InitCheck Check;
+  LoadObserver Observer;
   ReadFailures Failures;
 };
 
@@ -75,35 +75,14 @@ void write_load_warning(ReportFile& file, std::uint8_t kind, std::int32_t length
   write_warning(&file, none, warning);
 }
 
-// Keeps the string for DCSConfigure's reasons.
-void keep_init_text(ReportFile& file, const char* text, std::int32_t length) {
-  std::free(plant_report.InitText);
-  plant_report.InitLength = length;
-  plant_report.InitText = static_cast<char*>(std::malloc(static_cast<std::size_t>(length) + 1));
-  if (plant_report.InitText == nullptr) {
-    write_line(file,
-               "report: memory for a copy of the string was not obtained; the reasons of unbound "
-               "items rest on the catalogue alone");
-    return;
-  }
-  std::memcpy(plant_report.InitText, text, static_cast<std::size_t>(length) + 1);
-}
-
-void init_string_seen(const char* text, std::int32_t length) {
-  ReportFile file;
-  if (!open_report_file(file)) return;
-  plant_report.LoadOpened = true;
-  write_size(file, length);
-  InitCheck check;
-  check_init_string(check, text, length);
+// What the load's check found: how far the string was read, and its
+// warnings.
+void write_check(ReportFile& file, const InitCheck& check) {
   char buffer[LINE_SIZE];
   MessageText reading = message_text(buffer, sizeof buffer);
   init_reading_text(check, reading);
   write_text(file, "reading: %s", buffer);
   for_each_init_warning(check, write_warning, &file);
-  release_init_check(check);
-  keep_init_text(file, text, length);
-  close_report_file(file);
 }
 
 const char* refusal_text(ConfigureResult result) {
@@ -119,40 +98,77 @@ const char* refusal_text(ConfigureResult result) {
   }
 }
 
-template <typename Item>
-void write_items(ReportFile& file, const Item* items, std::int32_t count, bool declared,
-                 bool controller, const TagCatalogue& catalogue, const InitCheck* check) {
-  const char* kind = controller ? "controller" : "process variable";
+// Calls each(index, binding) for every item of a list with the driver's
+// fields, none(index) for every other.
+template <typename Item, typename Each, typename None>
+void for_each_item(const Item* items, std::int32_t count, bool declared, bool controller, Each each,
+                   None none) {
   for (std::int32_t i = 0; i < count; ++i) {
     const DCSValue* fields = items[i].Fields;
     if (!declared || fields == nullptr || slot_text(fields[SLOT_TAG]) == nullptr) {
-      write_text(file, "%s %d: no driver fields", kind, i);
+      none(i);
       continue;
     }
     ItemBinding item = {
         controller,           slot_text(fields[SLOT_TAG]), slot_int(fields[SLOT_DS]),
         items[i].Active != 0, slot_int(fields[SLOT_TYPE]), slot_int(fields[SLOT_STRUCT_IDX])};
-    char buffer[LINE_SIZE];
-    MessageText text = message_text(buffer, sizeof buffer);
-    append_text(text, "%s %d ", kind, i);
-    item_binding_text(item, catalogue, check, text);
-    write_line(file, buffer);
+    each(i, item);
   }
 }
 
+// The same over the controllers, then the process variables; none(kind,
+// index).
+template <typename Each, typename None>
+void for_each_binding(const DCSData* data, Each each, None none) {
+  for_each_item(data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, true, each,
+                [&none](std::int32_t i) { none("controller", i); });
+  for_each_item(data->PV, data->PVCnt, data->PVDefCnt >= DRIVER_FIELDS, false, each,
+                [&none](std::int32_t i) { none("process variable", i); });
+}
+
+bool is_unbound(const ItemBinding& item) {
+  return bound_table(item.Controller, item.Code) == nullptr;
+}
+
+// The lookups for the reasons, over the tags of the unbound items.
+void seek_unbound_items(UnboundReasons& reasons, const DCSData* data,
+                        const TagCatalogue& catalogue) {
+  auto none = [](const char*, std::int32_t) {};
+  std::int32_t count = 0;
+  for_each_binding(
+      data, [&count](std::int32_t, const ItemBinding& item) { count += is_unbound(item); }, none);
+  const InitCheck* check = plant_report.Check.Text != nullptr ? &plant_report.Check : nullptr;
+  begin_unbound_reasons(reasons, catalogue, check, count);
+  for_each_binding(
+      data,
+      [&reasons](std::int32_t, const ItemBinding& item) {
+        if (is_unbound(item)) seek_unbound_tag(reasons, item.Tag);
+      },
+      none);
+  find_unbound_tags(reasons);
+}
+
 void write_bindings(ReportFile& file, const DCSData* data, const TagCatalogue& catalogue) {
-  InitCheck check = {};
-  bool checked = plant_report.InitText != nullptr;
-  if (checked && !check_init_string(check, plant_report.InitText, plant_report.InitLength)) {
+  UnboundReasons reasons;
+  seek_unbound_items(reasons, data, catalogue);
+  if (!reasons.Complete) {
     write_line(file,
-               "report: memory for the check of the string was not obtained; the reasons may "
-               "be incomplete");
+               "report: memory for the reasons of unbound items was not obtained; they are "
+               "listed without them");
   }
-  write_items(file, data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, true, catalogue,
-              checked ? &check : nullptr);
-  write_items(file, data->PV, data->PVCnt, data->PVDefCnt >= DRIVER_FIELDS, false, catalogue,
-              checked ? &check : nullptr);
-  release_init_check(check);
+  for_each_binding(
+      data,
+      [&](std::int32_t i, const ItemBinding& item) {
+        char buffer[LINE_SIZE];
+        MessageText text = message_text(buffer, sizeof buffer);
+        append_text(text, "%s %d ", item.Controller ? "controller" : "process variable", i);
+        item_binding_text(item, reasons, text);
+        write_line(file, buffer);
+      },
+      [&file](const char* kind, std::int32_t i) {
+        write_text(file, "%s %d: no driver fields", kind, i);
+      });
+  release_unbound_reasons(reasons);
 }
 
 void start_counting(ReportFile& file, const DCSData* data, bool on) {
@@ -172,19 +188,27 @@ void start_counting(ReportFile& file, const DCSData* data, bool on) {
 
 }  // namespace
 
-InitStringSeen report_init_string_hook() {
-  plant_report.LoadOpened = false;
-  return report_requested() ? init_string_seen : nullptr;
+const LoadObserver* report_load_observer() {
+  release_init_check(plant_report.Check);
+  // A file that cannot be opened gets no report: the load costs nothing more.
+  ReportFile file;
+  if (!open_report_file(file)) return nullptr;
+  close_report_file(file);
+  plant_report.Observer = init_check_observer(plant_report.Check);
+  return &plant_report.Observer;
 }
 
 void report_load(const TagCatalogue& catalogue, const LoadOutcome& outcome) {
   ReportFile file;
   if (!open_report_file(file)) return;
-  if (!plant_report.LoadOpened) {
-    write_size(file, outcome.Length);
-    if (outcome.Result == LOAD_TOO_SHORT) write_load_warning(file, WARN_TOO_SHORT, outcome.Length);
+  write_size(file, outcome.Length);
+  if (plant_report.Check.Text != nullptr) {
+    write_check(file, plant_report.Check);
+  } else if (outcome.Result == LOAD_TOO_SHORT) {
+    write_load_warning(file, WARN_TOO_SHORT, outcome.Length);
+  } else if (outcome.Result == LOAD_OUT_OF_MEMORY) {
+    write_load_warning(file, WARN_OUT_OF_MEMORY, 0);
   }
-  if (outcome.Result == LOAD_OUT_OF_MEMORY) write_load_warning(file, WARN_OUT_OF_MEMORY, 0);
   if (catalogue_exists(catalogue)) {
     char buffer[LINE_SIZE];
     MessageText summary = message_text(buffer, sizeof buffer);
@@ -245,7 +269,7 @@ void report_failed_reads(const char* entry_point) {
 }
 
 void release_report() {
-  std::free(plant_report.InitText);
+  release_init_check(plant_report.Check);
   std::free(plant_report.Failures.Controllers);
   plant_report = {};
 }

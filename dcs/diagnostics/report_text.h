@@ -9,6 +9,7 @@
 
 #include "catalogue/tag_catalogue.h"
 #include "diagnostics/init_check.h"
+#include "diagnostics/unbound_reason.h"
 
 // "AI 4, AO 2, DI 2, DO 2, DCD 1, CALC 2".
 void catalogue_summary_text(const TagCatalogue& catalogue, MessageText& text);
@@ -34,10 +35,10 @@ struct ItemBinding {
 };
 
 // "TT101.PV ds 1 (inactive): code 1, AO[0]", or "...: unbound: " and the
-// reason, found in the catalogue and, when `check` is not null, in the
-// initialization string it was read from.
-void item_binding_text(const ItemBinding& item, const TagCatalogue& catalogue,
-                       const InitCheck* check, MessageText& text);
+// reason, from the lookups of the unbound items' tags. Returns where the
+// reason begins in the text, or the text's length when there is none.
+std::size_t item_binding_text(const ItemBinding& item, const UnboundReasons& reasons,
+                              MessageText& text);
 
 // "3 failed reads, the last with status 7".
 void failed_reads_text(std::int32_t count, std::int32_t last_status, MessageText& text);
