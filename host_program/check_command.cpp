@@ -27,12 +27,22 @@ const char* stop_code(const InitCheck& check) {
 
 }  // namespace
 
+// The warnings counted as they are written, for the verdict after them.
+struct Tally {
+  int warnings = 0;
+  bool unusable = false;
+  void add(const InitWarning& warning) {
+    unusable |= init_warning_unusable(warning.Kind);
+    ++warnings;
+  }
+  int status() const { return unusable ? kUnusable : (warnings > 0 ? kWarnings : kRan); }
+  const char* verdict() const {
+    return unusable ? "unusable" : (warnings > 0 ? "warnings" : "clean");
+  }
+};
+
 InitStringCheck::InitStringCheck(const std::string& text) {
   check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size()));
-  each_warning([this](const InitWarning& warning) {
-    if (init_warning_unusable(warning.Kind)) unusable = true;
-    ++warnings;
-  });
 }
 
 int run_check(int argc, char** argv) {
@@ -65,12 +75,12 @@ int run_check(int argc, char** argv) {
   }
   InitStringCheck result(text);
   const InitCheck& check = result.check;
-  int status = result.unusable ? kUnusable : (result.warnings > 0 ? kWarnings : kRan);
-  const char* verdict = result.unusable ? "unusable" : (result.warnings > 0 ? "warnings" : "clean");
+  Tally tally;
 
   if (json) {
     nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
     result.each_warning([&](const InitWarning& warning) {
+      tally.add(warning);
       nlohmann::ordered_json entry = {
           {"code", init_warning_code(warning.Kind)},
           {"severity", init_warning_unusable(warning.Kind) ? "unusable" : "warning"},
@@ -90,10 +100,10 @@ int run_check(int argc, char** argv) {
                           ? nlohmann::ordered_json(init_token(check, check.StopToken).Line)
                           : nullptr},
         {"warnings", warnings},
-        {"verdict", verdict},
-        {"exit_status", status}};
+        {"verdict", tally.verdict()},
+        {"exit_status", tally.status()}};
     std::printf("%s\n", document.dump(2).c_str());
-    return status;
+    return tally.status();
   }
 
   std::printf("initialization string: %s, %d bytes\n", escaped(init_path).c_str(), check.Length);
@@ -103,15 +113,16 @@ int run_check(int argc, char** argv) {
   init_reading_text(check, reading);
   std::printf("reading: %s\n", line);
   result.each_warning([&](const InitWarning& warning) {
+    tally.add(warning);
     MessageText text = message_text(line, sizeof line);
     init_warning_line(check, warning, text);
     std::printf("%s\n", line);
   });
-  if (result.warnings == 0) {
+  if (tally.warnings == 0) {
     std::printf("result: clean\n");
   } else {
-    std::printf("result: %s, %d warning%s\n", verdict, result.warnings,
-                result.warnings == 1 ? "" : "s");
+    std::printf("result: %s, %d warning%s\n", tally.verdict(), tally.warnings,
+                tally.warnings == 1 ? "" : "s");
   }
-  return status;
+  return tally.status();
 }

@@ -10,12 +10,10 @@
 int run_check(int argc, char** argv);
 
 // The check of a string as text the driver reads, with the catalogue the
-// driver's loader makes of it, counting its warnings.
+// driver's loader makes of it.
 struct InitStringCheck {
   InitCheck check{};
   TagCatalogue catalogue{};
-  int warnings = 0;
-  bool unusable = false;
   explicit InitStringCheck(const std::string& text);
   ~InitStringCheck() {
     release_init_check(check);
@@ -24,7 +22,8 @@ struct InitStringCheck {
   InitStringCheck(const InitStringCheck&) = delete;
   InitStringCheck& operator=(const InitStringCheck&) = delete;
 
-  // Calls each(warning) for every warning, in order.
+  // Calls each(warning) for every warning, in order. Each call works them
+  // out again.
   template <typename Each>
   void each_warning(Each each) const {
     for_each_init_warning(

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "catalogue/numbers.h"
-#include "catalogue/tokenizer.h"
+#include "catalogue/tag_name.h"
 
 namespace {
 
@@ -21,13 +21,6 @@ bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; 
 
 bool is_hex_digit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-int exact_section(const char* token) {
-  for (int section = 0; section < INIT_SECTIONS; ++section) {
-    if (std::strcmp(token, TAG_KINDS[section].Header) == 0) return section;
-  }
-  return NO_INIT_SECTION;
 }
 
 // Why a token that is no header looks like one.
@@ -226,8 +219,22 @@ std::uint8_t id_base_warning(const char* token) {
 }
 
 // The number warning of one field, if any.
+// Digits alone, or for a real digits, a full stop and digits: read whole as
+// written, which most fields are; the readers need not look again.
+bool plain_number(const char* text, bool real) {
+  const char* p = text;
+  while (*p >= '0' && *p <= '9') ++p;
+  if (p == text) return false;
+  if (!real) return *p == '\0' && (text[0] != '0' || p - text == 1);
+  if (*p != '.') return *p == '\0';
+  const char* fraction = ++p;
+  while (*p >= '0' && *p <= '9') ++p;
+  return p != fraction && *p == '\0';
+}
+
 std::uint8_t number_warning(const InitToken& token) {
   if (token.Field < ID_TOKEN) return NO_WARNING;
+  if (plain_number(token.Text, token.Field != ID_TOKEN)) return NO_WARNING;
   const char* end = nullptr;
   if (token.Field == ID_TOKEN) {
     parse_id(token.Text, &end);
@@ -309,7 +316,8 @@ void token_warnings(const Emitter& out) {
           }
           break;
         }
-        if (exact_section(token.Text) != NO_INIT_SECTION || look != NOT_LIKE_A_HEADER) {
+        // An exact header looks like one too.
+        if (look != NOT_LIKE_A_HEADER) {
           out.emit(WARN_SWALLOWED_HEADER, token.Line, i, token.Section);
           break;
         }
@@ -370,30 +378,95 @@ void sort_keys(EntryKey* keys, std::size_t n) {
   }
 }
 
+// The name (letter case aside) and data set of a name token, hashed.
+std::uint32_t entry_hash(const char* name, std::int32_t id) {
+  std::uint32_t hash = 2166136261u;
+  for (const char* p = name; *p != '\0'; ++p) {
+    hash = (hash ^ fold_letter(static_cast<unsigned char>(*p))) * 16777619u;
+  }
+  hash = (hash ^ static_cast<std::uint32_t>(id)) * 16777619u;
+  hash ^= hash >> 15;
+  hash *= 0x85EBCA6Bu;
+  return hash ^ (hash >> 13);
+}
+
+std::int32_t entry_id(const InitCheck& check, std::int32_t name) {
+  return parse_id(init_token_text(check, name + ID_TOKEN));
+}
+
+bool is_entry(const TokenRecord& token) {
+  return (token.Flags & TOKEN_ROLE) == ROLE_NAME && token.Place >= 0;
+}
+
+// Marks in `shared` (a bit per token) every entry whose name and data set
+// another entry has: one pass, with a table of the first entry of each.
+// False when memory for the table ran out.
+bool mark_shared(const InitCheck& check, std::size_t entries, unsigned char* shared) {
+  std::size_t size = 4;
+  while (size < 2 * entries) size *= 2;
+  auto* first = static_cast<std::int32_t*>(std::calloc(size, sizeof(std::int32_t)));
+  if (first == nullptr) return false;
+  for (std::int32_t i = 0; i < check.TokenCount; ++i) {
+    if (!is_entry(record_at(check, i))) continue;
+    const char* name = init_token_text(check, i);
+    std::int32_t id = entry_id(check, i);
+    std::size_t at = entry_hash(name, id) & (size - 1);
+    for (; first[at] != 0; at = (at + 1) & (size - 1)) {
+      std::int32_t held = first[at] - 1;
+      if (compare_names(init_token_text(check, held), name) == 0 && entry_id(check, held) == id) {
+        break;
+      }
+    }
+    if (first[at] == 0) {
+      first[at] = i + 1;
+      continue;
+    }
+    shared[(first[at] - 1) / 8] |= static_cast<unsigned char>(1u << ((first[at] - 1) % 8));
+    shared[i / 8] |= static_cast<unsigned char>(1u << (i % 8));
+  }
+  std::free(first);
+  return true;
+}
+
+// The entries another entry shares its name and data set with, sorted by
+// name, data set and the order the binding searches; their count in `n`.
+EntryKey* shared_keys(const InitCheck& check, std::size_t entries, std::size_t& n) {
+  n = 0;
+  auto* shared = static_cast<unsigned char*>(
+      std::calloc(static_cast<std::size_t>(check.TokenCount) / 8 + 1, 1));
+  if (shared == nullptr || !mark_shared(check, entries, shared)) {
+    std::free(shared);
+    return nullptr;
+  }
+  for (std::int32_t i = 0; i < check.TokenCount; ++i) n += (shared[i / 8] >> (i % 8)) & 1u;
+  auto* keys = static_cast<EntryKey*>(std::malloc(sizeof(EntryKey) * (n > 0 ? n : 1)));
+  if (keys != nullptr) {
+    std::size_t k = 0;
+    for (std::int32_t i = 0; i < check.TokenCount; ++i) {
+      if (((shared[i / 8] >> (i % 8)) & 1u) == 0) continue;
+      const TokenRecord& token = record_at(check, i);
+      keys[k++] = {check.Text + token.Offset, entry_id(check, i), token.Section, token.Place, i};
+    }
+    sort_keys(keys, n);
+  }
+  std::free(shared);
+  return keys;
+}
+
 void duplicate_warnings(const Emitter& out) {
   const InitCheck& check = out.check;
   std::size_t entries = 0;
-  for (std::int32_t i = 0; i < check.TokenCount; ++i) {
-    const TokenRecord& token = record_at(check, i);
-    entries += (token.Flags & TOKEN_ROLE) == ROLE_NAME && token.Place >= 0;
-  }
+  for (std::int32_t i = 0; i < check.TokenCount; ++i) entries += is_entry(record_at(check, i));
   if (entries < 2) return;
-  auto* keys = static_cast<EntryKey*>(std::malloc(sizeof(EntryKey) * entries));
-  auto* group = static_cast<std::int32_t*>(std::malloc(sizeof(std::int32_t) * entries));
+  std::size_t n = 0;
+  EntryKey* keys = shared_keys(check, entries, n);
+  auto* group = static_cast<std::int32_t*>(std::malloc(sizeof(std::int32_t) * (n > 0 ? n : 1)));
   if (keys == nullptr || group == nullptr) {
     std::free(keys);
     std::free(group);
     out.emit(WARN_CHECK_INCOMPLETE, 0);
     return;
   }
-  std::size_t n = 0;
-  for (std::int32_t i = 0; i < check.TokenCount; ++i) {
-    const TokenRecord& token = record_at(check, i);
-    if ((token.Flags & TOKEN_ROLE) != ROLE_NAME || token.Place < 0) continue;
-    keys[n++] = {check.Text + token.Offset, parse_id(init_token_text(check, i + ID_TOKEN)),
-                 token.Section, token.Place, i};
-  }
-  sort_keys(keys, n);
   for (std::size_t first = 0, last = 0; first < n; first = last) {
     int for_controllers = 0;
     int for_points = 0;
