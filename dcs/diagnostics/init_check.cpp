@@ -30,6 +30,7 @@ enum HeaderLook { NOT_LIKE_A_HEADER, HEADER_CASE, HEADER_CR, HEADER_BLANKS, UNKN
 HeaderLook header_look(const char* token, int* section) {
   const char* first = token;
   while (is_blank(*first)) ++first;
+  if (*first != '*') return NOT_LIKE_A_HEADER;  // most tokens: no need to measure them
   std::size_t length = std::strlen(first);
   while (length > 0 && is_blank(first[length - 1])) --length;
   if (length < 3 || first[0] != '*' || first[length - 1] != '*') return NOT_LIKE_A_HEADER;
@@ -149,8 +150,11 @@ void string_seen(void* context, char* text, std::int32_t length) {
   check.Text = text;
   check.Length = length > 0 ? length : 0;
   check.TextLength = static_cast<std::int32_t>(std::strlen(text));
+  const char* end = text + check.Length;
   std::int32_t feeds = 0;
-  for (std::int32_t i = 0; i < check.Length; ++i) feeds += text[i] == '\n';
+  for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))); ++p) {
+    ++feeds;
+  }
   check.LineFeeds = static_cast<std::int32_t*>(
       std::malloc(sizeof(std::int32_t) * static_cast<std::size_t>(feeds > 0 ? feeds : 1)));
   if (check.LineFeeds == nullptr) {
@@ -158,12 +162,11 @@ void string_seen(void* context, char* text, std::int32_t length) {
     check.Complete = false;
     return;
   }
-  for (std::int32_t i = 0; i < check.Length; ++i) {
-    if (text[i] != '\n') continue;
-    if (i > 0 && text[i - 1] == '\r' && check.CrlfLines++ == 0) {
+  for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))); ++p) {
+    if (p > text && p[-1] == '\r' && check.CrlfLines++ == 0) {
       check.FirstCrlfLine = check.LineFeedCount + 1;
     }
-    check.LineFeeds[check.LineFeedCount++] = i;
+    check.LineFeeds[check.LineFeedCount++] = static_cast<std::int32_t>(p - text);
   }
 }
 
