@@ -55,17 +55,33 @@ struct Checked {
     return found;
   }
 
+  struct Sought {
+    bool controller;
+    const char* tag;
+    std::int32_t ds;
+  };
+
+  // The reasons of the items, the lookups built once for all of them.
+  std::vector<std::string> reasons(const std::vector<Sought>& items, bool with_check = true) const {
+    UnboundReasons lookups;
+    begin_unbound_reasons(lookups, catalogue, with_check ? &check : nullptr,
+                          static_cast<std::int32_t>(items.size()));
+    for (const Sought& item : items) seek_unbound_tag(lookups, item.tag);
+    find_unbound_tags(lookups);
+    std::vector<std::string> found;
+    for (const Sought& item : items) {
+      char buffer[1024];
+      MessageText text = message_text(buffer, sizeof buffer);
+      unbound_reason(lookups, item.controller, item.tag, item.ds, text);
+      found.push_back(buffer);
+    }
+    release_unbound_reasons(lookups);
+    return found;
+  }
+
   std::string reason(bool controller, const char* tag, std::int32_t ds,
                      bool with_check = true) const {
-    char buffer[1024];
-    MessageText text = message_text(buffer, sizeof buffer);
-    UnboundReasons reasons;
-    begin_unbound_reasons(reasons, catalogue, with_check ? &check : nullptr, 1);
-    seek_unbound_tag(reasons, tag);
-    find_unbound_tags(reasons);
-    unbound_reason(reasons, controller, tag, ds, text);
-    release_unbound_reasons(reasons);
-    return buffer;
+    return reasons({{controller, tag, ds}}, with_check).at(0);
   }
 };
 
@@ -108,6 +124,9 @@ TEST_F(InitCheckTest, WarnsOfEachTrapAtItsLine) {
       {"an unknown header before the first one is skipped",
        "\n*TAGS*\n*DI*\nP1.RUN, running, 1\nP2.RUN, running, 1\n",
        {"not-a-header@2"}},
+      {"duplicates in the order of their names, not of their lines",
+       TITLE + "*DI*\nb, x, 1\nB, x, 1\nA, x, 1\nC, x, 1\na, x, 1\n",
+       {"duplicate@5", "duplicate@3"}},
       {"the same name with another data set is no duplicate",
        TITLE + "*AO*\nV, x, 2, 0, 1\nV, x, 1, 0, 1\n*DO*\nV, x, 2\n",
        {"duplicate@3"}},
@@ -347,6 +366,28 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
   }
 }
 
+// The items of one case explained together read as each explained alone:
+// tags that differ in letter case or blanks, the same tag with other data
+// sets or kinds, more tags than the lookups' first slots.
+TEST_F(InitCheckTest, ReasonsOfManyItemsAtOnceAreEachItemsOwn) {
+  const std::string text = TITLE +
+                           "*AI*\nA, x, 1, 0\n*AO*\nV1, y, 1, 0, 4\nLT1.PV  , level, 1, 0, 4\n"
+                           "*DI*\nP1, x, 2\nq1, x, 1\n*DO*\nQ1, x, 1\n";
+  const std::vector<Checked::Sought> items = {
+      {true, "V1", 1},      {false, "v1", 1},     {true, "V1", 2},     {false, " LT1.PV", 1},
+      {false, "LT1.PV", 1}, {true, "lt1.pv ", 1}, {true, "y", 1},      {true, "A", 1},
+      {false, "level", 1},  {false, "P1", 1},     {true, "Q1", 1},     {false, "Q1", 1},
+      {false, "NOPE", 1},   {true, "x", 1},       {false, "LT1.PV", 1}};
+  Checked checked(text);
+  for (bool with_check : {true, false}) {
+    std::vector<std::string> alone;
+    for (const Checked::Sought& item : items) {
+      alone.push_back(checked.reason(item.controller, item.tag, item.ds, with_check));
+    }
+    EXPECT_EQ(checked.reasons(items, with_check), alone);
+  }
+}
+
 template <typename Entry>
 const char* name_at(const TagTable<Entry>& table, std::int32_t entry) {
   return entry >= 0 && entry < table.Count ? table.Entries[entry].Name : "(no entry)";
@@ -398,6 +439,12 @@ TEST_F(InitCheckTest, AnOutOfMemoryStopIsReported) {
   EXPECT_EQ(starved.codes().at(0), "out-of-memory@0");
   EXPECT_EQ(starved.texts().at(0),
             "memory ran out while the tags were read; the tables keep what was read before");
+  // The record whose entry could not be stored, and all after it, were not
+  // read into the tables.
+  EXPECT_EQ(starved.reason(true, "also an output", 1),
+            "no tag named \"also an output\"; it stands at line 6, after the reading stopped");
+  EXPECT_EQ(starved.reason(false, "P1.RUN", 1),
+            "no tag named \"P1.RUN\"; it stands at line 8, after the reading stopped");
 }
 
 }  // namespace
