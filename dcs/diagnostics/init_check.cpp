@@ -150,11 +150,9 @@ void string_seen(void* context, char* text, std::int32_t length) {
   check.Text = text;
   check.Length = length > 0 ? length : 0;
   check.TextLength = static_cast<std::int32_t>(std::strlen(text));
-  const char* end = text + check.Length;
+  // Plain loops: the DLL imports no more of the C runtime than it must.
   std::int32_t feeds = 0;
-  for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))); ++p) {
-    ++feeds;
-  }
+  for (std::int32_t i = 0; i < check.Length; ++i) feeds += text[i] == '\n';
   check.LineFeeds = static_cast<std::int32_t*>(
       std::malloc(sizeof(std::int32_t) * static_cast<std::size_t>(feeds > 0 ? feeds : 1)));
   if (check.LineFeeds == nullptr) {
@@ -162,11 +160,12 @@ void string_seen(void* context, char* text, std::int32_t length) {
     check.Complete = false;
     return;
   }
-  for (const char* p = text; (p = static_cast<const char*>(std::memchr(p, '\n', end - p))); ++p) {
-    if (p > text && p[-1] == '\r' && check.CrlfLines++ == 0) {
+  for (std::int32_t i = 0; i < check.Length; ++i) {
+    if (text[i] != '\n') continue;
+    if (i > 0 && text[i - 1] == '\r' && check.CrlfLines++ == 0) {
       check.FirstCrlfLine = check.LineFeedCount + 1;
     }
-    check.LineFeeds[check.LineFeedCount++] = static_cast<std::int32_t>(p - text);
+    check.LineFeeds[check.LineFeedCount++] = i;
   }
 }
 
