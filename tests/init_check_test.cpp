@@ -428,6 +428,47 @@ TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
   }
 }
 
+// The check's tokens fill block after block; a block refused where a record
+// crosses into it leaves no record with only some of its fields. The last
+// allocations of the check fail in turn: the second block is among them.
+TEST_F(InitCheckTest, MemoryRefusedToTheCheckLeavesNoRecordHalfRead) {
+  std::string text = TITLE + "*DCD*\n";
+  for (int i = 0; i < 830; ++i) {
+    text += "S" + std::to_string(i) + ", x, 1, 0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16\n";
+  }
+  const int fields = TAG_KINDS[KIND_DCD].RecordTokens;
+  bool refused_mid_record = false;
+  corva_reset();
+  { Checked whole(text); }
+  long allocations = corva_allocations();
+  for (long n = allocations - 30; n <= allocations; ++n) {
+    SCOPED_TRACE("failing allocation " + std::to_string(n));
+    corva_reset();
+    corva_fail_allocation(n, 0);
+    InitCheck check{};
+    TagCatalogue catalogue{};
+    check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size()));
+    corva_fail_allocation(0, 0);
+    std::int32_t expected_field = 0;  // the field the next token must be, 0 for none
+    for (std::int32_t i = 0; i < check.TokenCount; ++i) {
+      InitToken token = init_token(check, i);
+      if (expected_field > 0) {
+        ASSERT_EQ(token.Role, ROLE_FIELD) << i;
+        EXPECT_EQ(token.Field, expected_field);
+      }
+      expected_field =
+          token.Role == ROLE_NAME || (token.Role == ROLE_FIELD && token.Field + 1 < fields)
+              ? token.Field + 1
+              : 0;
+    }
+    EXPECT_EQ(expected_field, 0) << "the last record is cut off";
+    refused_mid_record |= !check.Complete && check.TokenCount > 0;
+    release_init_check(check);
+    release_catalogue(catalogue);
+  }
+  EXPECT_TRUE(refused_mid_record);
+}
+
 TEST_F(InitCheckTest, AnOutOfMemoryStopIsReported) {
   // The check's blocks and the loader's come from the host's heap: the
   // string's copy, its line feeds, six tables, the token blocks, then a
