@@ -292,9 +292,9 @@ TEST_F(PlantReportTest, MemoryForTheReportNotObtainedTheRunGoesOn) {
   EXPECT_TRUE(told);
 }
 
-// The check's token list grows in the middle of a record and again at the
-// empty token that ends the reading: whichever allocation is refused, the
-// report reads only tokens the check holds.
+// A string with records, an empty token that ends the reading and a tag
+// after it: whichever allocation is refused, the report reads only tokens
+// the check holds.
 TEST_F(PlantReportTest, TheChecksTokenListRefusedMidRecordLeavesNothingHalfRead) {
   std::string init = "plant tags\n*AI*\n";
   for (int i = 0; i < 102; ++i) {

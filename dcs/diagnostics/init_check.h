@@ -50,7 +50,8 @@ struct InitToken {
   const char* Text;     // in the string as the loader cut it
   std::int32_t Line;    // 1-based line of the string where it stands
   std::int32_t Record;  // a name or a field: the index of its record's name token
-  std::int32_t Entry;   // a name: its index in its table; -1 when the table was full
+  std::int32_t Entry;   // a name: its index in its table, past the entries of earlier
+                        // loads; -1 when the table was full
   std::int8_t Section;  // NO_INIT_SECTION before the first header
   std::uint8_t Role;
   std::uint8_t Field;  // position in its record, 0 for the name
@@ -95,9 +96,9 @@ struct InitCheck {
   bool Complete;  // false when the check itself could not get its memory
 };
 
-// An observer of the loader that fills `check`: it takes the string before
-// the load, every token during it, and keeps the cut string after it. The
-// check starts empty ({}); release it with release_init_check.
+// An observer of the loader that fills `check`, which it empties first: it
+// takes the string before the load, every token during it, and keeps the cut
+// string after it. Release the check with release_init_check.
 LoadObserver init_check_observer(InitCheck& check);
 
 // Reads `length` bytes of `text` as the driver would, into `catalogue` (empty,
