@@ -95,18 +95,31 @@ void trim(TagTable<Entry>& table, std::int32_t capacity) {
   if (trimmed != nullptr) table.Entries = trimmed;
 }
 
-// Tells the observer, if any, of one token or event.
-void tell(const LoadObserver* observer, const LoadEvent& event) {
-  if (observer != nullptr) observer->Seen(observer->Context, event);
+// Tells the observer of one token or event. Out of line, so the load's own
+// path keeps only the test for an observer.
+[[gnu::noinline]] void tell_event(const LoadObserver& observer, const char* token, int section,
+                                  std::uint8_t kind, int field, bool past_end, std::int32_t entry) {
+  observer.Seen(observer.Context, {token, static_cast<std::int8_t>(section), kind,
+                                   static_cast<std::uint8_t>(field), past_end, entry});
 }
 
-// The next token of a record, told to the observer as its field.
-char* next_field(char** cursor, int section, int field, const LoadObserver* observer) {
+void tell(const LoadObserver* observer, const char* token, int section, std::uint8_t kind,
+          std::int32_t entry = -1) {
+  if (observer != nullptr) tell_event(*observer, token, section, kind, 0, false, entry);
+}
+
+[[gnu::noinline]] char* next_field_told(char** cursor, int section, int field,
+                                        const LoadObserver& observer) {
   bool past_end = **cursor == '\0';
   char* token = next_token(cursor);
-  tell(observer, {token, static_cast<std::int8_t>(section), SEEN_FIELD,
-                  static_cast<std::uint8_t>(field), past_end, -1});
+  tell_event(observer, token, section, SEEN_FIELD, field, past_end, -1);
   return token;
+}
+
+// The next token of a record, told to the observer, if any, as its field.
+char* next_field(char** cursor, int section, int field, const LoadObserver* observer) {
+  if (observer == nullptr) return next_token(cursor);
+  return next_field_told(cursor, section, field, *observer);
 }
 
 // The fields that follow Id, by entry shape; `field` is the position of the
@@ -133,7 +146,7 @@ template <typename Entry>
 bool append_record(TagTable<Entry>& table, std::int32_t& capacity, int section, char* name,
                    char** cursor, const LoadObserver* observer) {
   std::int32_t index = table.Count == MAXTAGS ? -1 : table.Count;
-  tell(observer, {name, static_cast<std::int8_t>(section), SEEN_NAME, 0, false, index});
+  tell(observer, name, section, SEEN_NAME, index);
   Entry entry = {};
   next_field(cursor, section, 1, observer);  // the token after the name is not used
   entry.Id = parse_id(next_field(cursor, section, ID_TOKEN, observer));
@@ -154,7 +167,7 @@ void tell_unread(char* cursor, int section, const LoadObserver* observer) {
   while (*cursor != '\0') {
     char* token = next_token(&cursor);
     if (*token != '\0') {
-      tell(observer, {token, static_cast<std::int8_t>(section), SEEN_UNREAD, 0, false, -1});
+      tell(observer, token, section, SEEN_UNREAD);
     }
   }
 }
@@ -164,7 +177,7 @@ void tell_unread(char* cursor, int section, const LoadObserver* observer) {
 bool append_untrimmed(TagCatalogue& catalogue, char* text, TableCapacities& capacity,
                       const LoadObserver* observer) {
   if (!catalogue_exists(catalogue) && !create_tables(catalogue)) {
-    tell(observer, {nullptr, NO_KIND, SEEN_OUT_OF_MEMORY, 0, false, -1});
+    tell(observer, nullptr, NO_KIND, SEEN_OUT_OF_MEMORY);
     if (observer != nullptr) tell_unread(text, NO_KIND, observer);
     return false;
   }
@@ -182,9 +195,9 @@ bool append_untrimmed(TagCatalogue& catalogue, char* text, TableCapacities& capa
     int header = section_of(token);
     if (header != NO_KIND) {
       section = header;
-      tell(observer, {token, static_cast<std::int8_t>(section), SEEN_HEADER, 0, false, -1});
+      tell(observer, token, section, SEEN_HEADER);
     } else if (section == NO_KIND) {
-      tell(observer, {token, NO_KIND, SEEN_BEFORE_HEADER, 0, false, -1});
+      tell(observer, token, NO_KIND, SEEN_BEFORE_HEADER);
     } else {
       visit_table(catalogue, section, [&](auto& table) {
         stored = append_record(table, capacity.entries[section], section, token, &cursor, observer);
@@ -193,13 +206,13 @@ bool append_untrimmed(TagCatalogue& catalogue, char* text, TableCapacities& capa
   }
   if (observer == nullptr) return stored;
   if (!stored) {
-    tell(observer, {nullptr, static_cast<std::int8_t>(section), SEEN_OUT_OF_MEMORY, 0, false, -1});
+    tell(observer, nullptr, section, SEEN_OUT_OF_MEMORY);
     // The token the loop took before it saw the failure is the first unread.
     if (*token != '\0') {
-      tell(observer, {token, static_cast<std::int8_t>(section), SEEN_UNREAD, 0, false, -1});
+      tell(observer, token, section, SEEN_UNREAD);
     }
   } else if (*cursor != '\0') {
-    tell(observer, {token, static_cast<std::int8_t>(section), SEEN_STOP, 0, false, -1});
+    tell(observer, token, section, SEEN_STOP);
   }
   tell_unread(cursor, section, observer);
   return stored;
