@@ -80,6 +80,28 @@ std::uint32_t folded_hash(Span span) {
   return hash;
 }
 
+// The bit of a text's length among a lookup's lengths.
+struct LengthBit {
+  std::size_t Byte;
+  std::uint8_t Mask;
+};
+
+LengthBit length_bit(Span span) {
+  std::size_t length = static_cast<std::size_t>(span.End - span.Begin);
+  if (length > 255) length = 255;
+  return {length / 8, static_cast<std::uint8_t>(1u << (length % 8))};
+}
+
+void add_length(std::uint8_t (&lengths)[32], Span span) {
+  LengthBit bit = length_bit(span);
+  lengths[bit.Byte] |= bit.Mask;
+}
+
+bool may_be_sought(const std::uint8_t (&lengths)[32], Span span) {
+  LengthBit bit = length_bit(span);
+  return (lengths[bit.Byte] & bit.Mask) != 0;
+}
+
 // The slot of the sought tag with the key, or the empty slot where it goes.
 // A tag's key is its text, or in the trimmed slots its text without the
 // blanks around it.
@@ -112,7 +134,9 @@ bool sight_entries(UnboundReasons& reasons, std::int32_t (&first)[TAG_TABLES + 1
     first[kind] = reasons.SightingCount;
     reasons.CatalogueTags += table.Count;
     for (std::int32_t i = 0; i < table.Count && held; ++i) {
-      std::int32_t slot = slot_of(reasons, reasons.ByName, false, whole(table.Entries[i].Name));
+      Span name = whole(table.Entries[i].Name);
+      if (!may_be_sought(reasons.NameLengths, name)) continue;
+      std::int32_t slot = slot_of(reasons, reasons.ByName, false, name);
       if (slot == 0) continue;
       held = grow_sightings(reasons);
       if (!held) break;
@@ -157,7 +181,7 @@ void sight_tokens(UnboundReasons& reasons, const std::int32_t (&first)[TAG_TABLE
       }
     }
     Span key = trimmed(whole(token.Text));
-    if (key.Begin == key.End) continue;
+    if (key.Begin == key.End || !may_be_sought(reasons.TrimmedLengths, key)) continue;
     std::int32_t slot = slot_of(reasons, reasons.ByTrimmed, true, key);
     if (slot != 0 && reasons.Tags[slot - 1].FirstToken < 0) reasons.Tags[slot - 1].FirstToken = i;
   }
@@ -259,8 +283,10 @@ void seek_unbound_tag(UnboundReasons& reasons, const char* tag) {
   std::int32_t added = reasons.TagCount++;
   slot = added + 1;
   reasons.Tags[added] = {tag, -1, -1, -1, -1};
+  add_length(reasons.NameLengths, whole(tag));
   Span key = trimmed(whole(tag));
   if (key.Begin == key.End) return;
+  add_length(reasons.TrimmedLengths, key);
   std::int32_t& same = slot_of(reasons, reasons.ByTrimmed, true, key);
   if (same == 0) same = added + 1;
   reasons.Tags[added].Trimmed = same - 1;

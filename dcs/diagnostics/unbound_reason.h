@@ -42,6 +42,10 @@ struct UnboundReasons {
   std::int32_t* ByName;     // hash slots: a sought tag + 1, or 0
   std::int32_t* ByTrimmed;  // the same for the trimmed texts
   std::uint32_t SlotMask;
+  // A bit for each length of the sought texts, and of the trimmed ones (the
+  // last bit for every longer one): a text of another length is not looked up.
+  std::uint8_t NameLengths[32];
+  std::uint8_t TrimmedLengths[32];
   TagSighting* Sightings;
   std::int32_t SightingCount;
   std::int32_t SightingRoom;
