@@ -263,11 +263,13 @@ bool begin_unbound_reasons(UnboundReasons& reasons, const TagCatalogue& catalogu
   reasons = {};
   reasons.Catalogue = &catalogue;
   reasons.Check = check;
+  reasons.Complete = true;
+  if (most <= 0) return true;  // every item is bound: nothing to look up
   std::uint32_t slots = 2;
-  while (slots < 2 * static_cast<std::uint32_t>(most > 0 ? most : 1)) slots *= 2;
+  while (slots < 2 * static_cast<std::uint32_t>(most)) slots *= 2;
   reasons.SlotMask = slots - 1;
-  reasons.Tags = static_cast<SoughtTag*>(
-      std::malloc(sizeof(SoughtTag) * static_cast<std::size_t>(most > 0 ? most : 1)));
+  reasons.Tags =
+      static_cast<SoughtTag*>(std::malloc(sizeof(SoughtTag) * static_cast<std::size_t>(most)));
   reasons.ByName = static_cast<std::int32_t*>(std::calloc(slots, sizeof(std::int32_t)));
   reasons.ByTrimmed = static_cast<std::int32_t*>(std::calloc(slots, sizeof(std::int32_t)));
   reasons.TagRoom = most;
@@ -293,7 +295,7 @@ void seek_unbound_tag(UnboundReasons& reasons, const char* tag) {
 }
 
 void find_unbound_tags(UnboundReasons& reasons) {
-  if (!reasons.Complete) return;
+  if (!reasons.Complete || reasons.TagCount == 0) return;
   std::int32_t first[TAG_TABLES + 1] = {};
   reasons.Complete = sight_entries(reasons, first);
   if (reasons.Complete && reasons.Check != nullptr) sight_tokens(reasons, first);
@@ -309,7 +311,8 @@ void release_unbound_reasons(UnboundReasons& reasons) {
 
 void unbound_reason(const UnboundReasons& reasons, bool controller, const char* tag,
                     std::int32_t ds, MessageText& text) {
-  std::int32_t slot = reasons.Complete ? slot_of(reasons, reasons.ByName, false, whole(tag)) : 0;
+  bool held = reasons.Complete && reasons.TagCount > 0;
+  std::int32_t slot = held ? slot_of(reasons, reasons.ByName, false, whole(tag)) : 0;
   if (slot == 0) {
     append_text(text, "no reason: memory for working it out was not obtained");
     return;
