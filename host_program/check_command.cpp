@@ -28,12 +28,22 @@ const char* stop_code(const InitCheck& check) {
 
 }  // namespace
 
-InitStringCheck::InitStringCheck(const std::string& text) {
-  check_init_string(check, text.data(), static_cast<std::int32_t>(text.size()));
-  each_warning([this](const InitWarning& warning) {
-    if (init_warning_unusable(warning.Kind)) unusable = true;
+// The warnings counted as they are written, for the verdict after them.
+struct Tally {
+  int warnings = 0;
+  bool unusable = false;
+  void add(const InitWarning& warning) {
+    unusable |= init_warning_unusable(warning.Kind);
     ++warnings;
-  });
+  }
+  int status() const { return unusable ? kUnusable : (warnings > 0 ? kWarnings : kRan); }
+  const char* verdict() const {
+    return unusable ? "unusable" : (warnings > 0 ? "warnings" : "clean");
+  }
+};
+
+InitStringCheck::InitStringCheck(const std::string& text) {
+  check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size()));
 }
 
 int run_check(int argc, char** argv) {
@@ -67,44 +77,46 @@ int run_check(int argc, char** argv) {
   }
   InitStringCheck result(text);
   const InitCheck& check = result.check;
-  int status = result.unusable ? kUnusable : (result.warnings > 0 ? kWarnings : kRan);
-  const char* verdict = result.unusable ? "unusable" : (result.warnings > 0 ? "warnings" : "clean");
+  Tally tally;
 
   if (json) {
     nlohmann::ordered_json warnings = nlohmann::ordered_json::array();
-    result.each_warning(
-        [&](const InitWarning& warning) { warnings.push_back(warning_json(check, warning)); });
+    result.each_warning([&](const InitWarning& warning) {
+      tally.add(warning);
+      warnings.push_back(warning_json(check, warning));
+    });
     nlohmann::ordered_json document = {
         {"file", init_path},
         {"bytes", check.Length},
-        {"catalogue", table_counts(check.Catalogue)},
+        {"catalogue", table_counts(result.catalogue)},
         {"reading", stop_code(check)},
         {"stop_line", check.StopToken >= 0
-                          ? nlohmann::ordered_json(check.Tokens[check.StopToken].Line)
+                          ? nlohmann::ordered_json(init_token(check, check.StopToken).Line)
                           : nullptr},
         {"warnings", warnings},
-        {"verdict", verdict},
-        {"exit_status", status}};
+        {"verdict", tally.verdict()},
+        {"exit_status", tally.status()}};
     std::printf("%s\n", document.dump(2).c_str());
-    return status;
+    return tally.status();
   }
 
   std::printf("initialization string: %s, %d bytes\n", escaped(init_path).c_str(), check.Length);
-  std::printf("catalogue: %s\n", catalogue_summary(check.Catalogue).c_str());
+  std::printf("catalogue: %s\n", catalogue_summary(result.catalogue).c_str());
   char line[1024];
   MessageText reading = message_text(line, sizeof line);
   init_reading_text(check, reading);
   std::printf("reading: %s\n", line);
   result.each_warning([&](const InitWarning& warning) {
+    tally.add(warning);
     MessageText text = message_text(line, sizeof line);
     init_warning_line(check, warning, text);
     std::printf("%s\n", line);
   });
-  if (result.warnings == 0) {
+  if (tally.warnings == 0) {
     std::printf("result: clean\n");
   } else {
-    std::printf("result: %s, %d warning%s\n", verdict, result.warnings,
-                result.warnings == 1 ? "" : "s");
+    std::printf("result: %s, %d warning%s\n", tally.verdict(), tally.warnings,
+                tally.warnings == 1 ? "" : "s");
   }
-  return status;
+  return tally.status();
 }

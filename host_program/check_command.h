@@ -9,17 +9,21 @@
 // Runs `dravik-host check`; argv[0] is "check". Returns the exit status.
 int run_check(int argc, char** argv);
 
-// The check of a string as text the driver reads, counting its warnings.
+// The check of a string as text the driver reads, with the catalogue the
+// driver's loader makes of it.
 struct InitStringCheck {
   InitCheck check{};
-  int warnings = 0;
-  bool unusable = false;
+  TagCatalogue catalogue{};
   explicit InitStringCheck(const std::string& text);
-  ~InitStringCheck() { release_init_check(check); }
+  ~InitStringCheck() {
+    release_init_check(check);
+    release_catalogue(catalogue);
+  }
   InitStringCheck(const InitStringCheck&) = delete;
   InitStringCheck& operator=(const InitStringCheck&) = delete;
 
-  // Calls each(warning) for every warning, in order.
+  // Calls each(warning) for every warning, in order. Each call works them
+  // out again.
   template <typename Each>
   void each_warning(Each each) const {
     for_each_init_warning(

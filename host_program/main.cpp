@@ -45,14 +45,35 @@ class DriverMessages {
   Report& report_;
 };
 
-std::string reason_for(const InitCheck& check, bool controller, const std::string& tag,
-                       std::int32_t ds, const ItemSuggestions* suggestions) {
-  char buffer[1024];
-  MessageText text = message_text(buffer, sizeof buffer);
-  unbound_reason(check.Catalogue, &check, controller, tag.c_str(), ds, text);
-  append_suggestions(text, check.Catalogue, suggestions);
-  return buffer;
-}
+// The lookups for the reasons of the unbound items, built once for all of them.
+class Reasons {
+ public:
+  Reasons(const Case& plan, HostRecord& record, const InitStringCheck& offered) {
+    std::vector<const char*> tags;
+    auto seek = [&tags](bool controller, const std::string& tag, const DCSValue* fields) {
+      if (bound_table(controller, slot_int(fields[SLOT_TYPE])) == nullptr) {
+        tags.push_back(tag.c_str());
+      }
+    };
+    for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
+      seek(true, plan.controllers[i].tag, record.ctrl(static_cast<int>(i)).Fields);
+    }
+    for (std::size_t i = 0; i < plan.points.size(); ++i) {
+      seek(false, plan.points[i].tag, record.pv(static_cast<int>(i)).Fields);
+    }
+    begin_unbound_reasons(reasons_, offered.catalogue, &offered.check,
+                          static_cast<std::int32_t>(tags.size()));
+    for (const char* tag : tags) seek_unbound_tag(reasons_, tag);
+    find_unbound_tags(reasons_);
+  }
+  ~Reasons() { release_unbound_reasons(reasons_); }
+  Reasons(const Reasons&) = delete;
+  Reasons& operator=(const Reasons&) = delete;
+  const UnboundReasons& get() const { return reasons_; }
+
+ private:
+  UnboundReasons reasons_{};
+};
 
 std::vector<SuggestionNote> suggestion_notes(const TagCatalogue& catalogue,
                                              const ItemSuggestions* suggestions) {
@@ -66,7 +87,9 @@ std::vector<SuggestionNote> suggestion_notes(const TagCatalogue& catalogue,
 }
 
 // Reports every item's binding; returns how many items are unbound.
-int report_bindings(Report& report, const Case& plan, HostRecord& record, const InitCheck& check) {
+int report_bindings(Report& report, const Case& plan, HostRecord& record,
+                    const InitStringCheck& offered) {
+  Reasons reasons(plan, record, offered);
   // The tag of each unbound item, controllers first, for the suggestions.
   std::vector<const char*> unbound_tags;
   for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
@@ -78,30 +101,30 @@ int report_bindings(Report& report, const Case& plan, HostRecord& record, const 
     unbound_tags.push_back(bound_table(false, code) ? nullptr : plan.points[i].tag.c_str());
   }
   TagSuggestions suggestions;
-  find_suggestions(suggestions, check.Catalogue, unbound_tags.data(),
+  find_suggestions(suggestions, offered.catalogue, unbound_tags.data(),
                    static_cast<std::int32_t>(unbound_tags.size()));
   std::int32_t position = 0;
   int unbound = 0;
   auto describe = [&](bool controller, const std::string& name, const std::string& tag,
                       std::int32_t ds, bool active, DCSValue* fields) {
     std::int32_t code = slot_int(fields[SLOT_TYPE]);
-    const ItemSuggestions* suggested = suggestions_for(suggestions, position++);
     BindingNote item{controller, name,
                      tag,        ds,
                      active,     bound_table(controller, code),
                      code,       slot_int(fields[SLOT_STRUCT_IDX]),
                      "",         "",
                      {}};
-    if (item.table == nullptr) {
-      item.reason = reason_for(check, controller, tag, ds, suggested);
-      item.suggestions = suggestion_notes(check.Catalogue, suggested);
-      ++unbound;
-    }
+    const ItemSuggestions* suggested = suggestions_for(suggestions, position++);
     char line[1024];
     MessageText text = message_text(line, sizeof line);
-    item_binding_text({controller, tag.c_str(), ds, active, code, item.index}, check.Catalogue,
-                      &check, suggested, text);
+    std::size_t reason = item_binding_text({controller, tag.c_str(), ds, active, code, item.index},
+                                           reasons.get(), suggested, text);
     item.line = line;
+    if (item.table == nullptr) {
+      item.reason = line + reason;
+      item.suggestions = suggestion_notes(offered.catalogue, suggested);
+      ++unbound;
+    }
     report.binding(item);
   };
   for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
@@ -178,8 +201,8 @@ int report_before_link(Report& report, const Case& plan, const InitStringCheck& 
   report.case_title(plan.title);
   const InitCheck& check = offered.check;
   offered.each_warning([&](const InitWarning& warning) { report.init_warning(check, warning); });
-  report.catalogue(catalogue_exists(check.Catalogue) ? &check.Catalogue : nullptr);
-  return report_rule_tags(report, plan, check.Catalogue);
+  report.catalogue(catalogue_exists(offered.catalogue) ? &offered.catalogue : nullptr);
+  return report_rule_tags(report, plan, offered.catalogue);
 }
 
 // The step table's columns: the step and its time, what the emulator
@@ -311,7 +334,7 @@ int play(const Case& plan, const std::string& init_text, const DriverEntryPoints
   long heap_before = corva_live_blocks();
   Run run(plan, dcs, report);
   if (!run.link()) return kLinkRefused;
-  problems += report_bindings(report, plan, run.record(), offered.check);
+  problems += report_bindings(report, plan, run.record(), offered);
 
   std::vector<Column> columns = step_columns(plan);
   report.columns(columns);

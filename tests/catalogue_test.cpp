@@ -83,6 +83,55 @@ class CatalogueTest : public StandinTest {
   TagCatalogue catalogue_ = {};
 };
 
+// What an observer is told, one line an event: "name1:B" (entry 1), "field2:1"
+// (position 2), "(end)" for a field past the end of the text.
+void told(void* context, const LoadEvent& event) {
+  static const char* const KINDS[] = {"before", "header", "name",     "field",
+                                      "unread", "stop",   "no memory"};
+  std::string line = KINDS[event.Kind];
+  if (event.Kind == SEEN_NAME) line += std::to_string(event.Entry);
+  if (event.Kind == SEEN_FIELD) line += std::to_string(event.Field);
+  if (event.PastEnd) line += "(end)";
+  line += ":" + std::string(event.Token != nullptr ? event.Token : "");
+  static_cast<std::vector<std::string>*>(context)->push_back(line);
+}
+
+// The loader tells an observer every token, in the text's order, with what it
+// made of it, and how the reading ended; it loads the same tables as without.
+TEST_F(CatalogueTest, AnObserverIsToldEveryTokenAndTheLoadIsTheSame) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::vector<std::string> told;
+  };
+  const std::vector<Case> cases = {
+      {"two sections, a record cut short by the end",
+       "title\n*AI*\nA,x,1,0,1\n*DI*\nB,x,1\nC,y",
+       {"before:title", "header:*AI*", "name0:A", "field1:x", "field2:1", "field3:0", "field4:1",
+        "header:*DI*", "name0:B", "field1:x", "field2:1", "name1:C", "field1:y", "field2(end):"}},
+      {"an empty token stops the reading; what follows is unread",
+       "*DO*\nA,x,1\n,,\nB,x,1\n",
+       {"header:*DO*", "name0:A", "field1:x", "field2:1", "stop:", "unread:B", "unread:x",
+        "unread:1"}},
+      {"an empty token at the very end stops nothing",
+       "*DO*\nA,x,1,,\n",
+       {"header:*DO*", "name0:A", "field1:x", "field2:1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> seen;
+    LoadObserver observer = {&seen, nullptr, told, nullptr};
+    TagCatalogue observed = {};
+    std::string text = c.text;
+    append_tags_checked(observed, text.data(), &observer);
+    EXPECT_EQ(seen, c.told);
+    ASSERT_TRUE(append(c.text));
+    EXPECT_EQ(all_names(observed), all_names(catalogue_));
+    release_catalogue(observed);
+    release_catalogue(catalogue_);
+  }
+}
+
 TEST_F(CatalogueTest, ThirtyThreeCharactersWarnAndThirtyFourCreateSixEmptyTables) {
   load(SIX_HEADERS);
   EXPECT_EQ(boxes(), std::vector<Box>{LOAD_WARNING});

@@ -18,10 +18,15 @@ class InitCheckTest : public StandinTest {};
 
 struct Checked {
   InitCheck check{};
+  TagCatalogue catalogue{};
   explicit Checked(const std::string& text) {
-    EXPECT_TRUE(check_init_string(check, text.data(), static_cast<std::int32_t>(text.size())));
+    EXPECT_TRUE(
+        check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size())));
   }
-  ~Checked() { release_init_check(check); }
+  ~Checked() {
+    release_init_check(check);
+    release_catalogue(catalogue);
+  }
 
   // "code@line" for every warning, in order.
   std::vector<std::string> codes() const {
@@ -50,12 +55,33 @@ struct Checked {
     return found;
   }
 
+  struct Sought {
+    bool controller;
+    const char* tag;
+    std::int32_t ds;
+  };
+
+  // The reasons of the items, the lookups built once for all of them.
+  std::vector<std::string> reasons(const std::vector<Sought>& items, bool with_check = true) const {
+    UnboundReasons lookups;
+    begin_unbound_reasons(lookups, catalogue, with_check ? &check : nullptr,
+                          static_cast<std::int32_t>(items.size()));
+    for (const Sought& item : items) seek_unbound_tag(lookups, item.tag);
+    find_unbound_tags(lookups);
+    std::vector<std::string> found;
+    for (const Sought& item : items) {
+      char buffer[1024];
+      MessageText text = message_text(buffer, sizeof buffer);
+      unbound_reason(lookups, item.controller, item.tag, item.ds, text);
+      found.push_back(buffer);
+    }
+    release_unbound_reasons(lookups);
+    return found;
+  }
+
   std::string reason(bool controller, const char* tag, std::int32_t ds,
                      bool with_check = true) const {
-    char buffer[1024];
-    MessageText text = message_text(buffer, sizeof buffer);
-    unbound_reason(check.Catalogue, with_check ? &check : nullptr, controller, tag, ds, text);
-    return buffer;
+    return reasons({{controller, tag, ds}}, with_check).at(0);
   }
 };
 
@@ -98,6 +124,9 @@ TEST_F(InitCheckTest, WarnsOfEachTrapAtItsLine) {
       {"an unknown header before the first one is skipped",
        "\n*TAGS*\n*DI*\nP1.RUN, running, 1\nP2.RUN, running, 1\n",
        {"not-a-header@2"}},
+      {"duplicates in the order of their names, not of their lines",
+       TITLE + "*DI*\nb, x, 1\nB, x, 1\nA, x, 1\nC, x, 1\na, x, 1\n",
+       {"duplicate@5", "duplicate@3"}},
       {"the same name with another data set is no duplicate",
        TITLE + "*AO*\nV, x, 2, 0, 1\nV, x, 1, 0, 1\n*DO*\nV, x, 2\n",
        {"duplicate@3"}},
@@ -337,6 +366,28 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
   }
 }
 
+// The items of one case explained together read as each explained alone:
+// tags that differ in letter case or blanks, the same tag with other data
+// sets or kinds, more tags than the lookups' first slots.
+TEST_F(InitCheckTest, ReasonsOfManyItemsAtOnceAreEachItemsOwn) {
+  const std::string text = TITLE +
+                           "*AI*\nA, x, 1, 0\n*AO*\nV1, y, 1, 0, 4\nLT1.PV  , level, 1, 0, 4\n"
+                           "*DI*\nP1, x, 2\nq1, x, 1\n*DO*\nQ1, x, 1\n";
+  const std::vector<Checked::Sought> items = {
+      {true, "V1", 1},      {false, "v1", 1},     {true, "V1", 2},     {false, " LT1.PV", 1},
+      {false, "LT1.PV", 1}, {true, "lt1.pv ", 1}, {true, "y", 1},      {true, "A", 1},
+      {false, "level", 1},  {false, "P1", 1},     {true, "Q1", 1},     {false, "Q1", 1},
+      {false, "NOPE", 1},   {true, "x", 1},       {false, "LT1.PV", 1}};
+  Checked checked(text);
+  for (bool with_check : {true, false}) {
+    std::vector<std::string> alone;
+    for (const Checked::Sought& item : items) {
+      alone.push_back(checked.reason(item.controller, item.tag, item.ds, with_check));
+    }
+    EXPECT_EQ(checked.reasons(items, with_check), alone);
+  }
+}
+
 template <typename Entry>
 const char* name_at(const TagTable<Entry>& table, std::int32_t entry) {
   return entry >= 0 && entry < table.Count ? table.Entries[entry].Name : "(no entry)";
@@ -360,26 +411,68 @@ TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
     SCOPED_TRACE(text);
     Checked checked(text);
     const InitCheck& c = checked.check;
-    ASSERT_TRUE(catalogue_exists(c.Catalogue));
-    for_each_kind(c.Catalogue, [&c](const auto& table, int section) {
+    const TagCatalogue& loaded_tables = checked.catalogue;
+    ASSERT_TRUE(catalogue_exists(loaded_tables));
+    for_each_kind(loaded_tables, [&c](const auto& table, int section) {
       EXPECT_EQ(c.Records[section], table.Count) << init_section_name(section);
     });
     for (std::int32_t i = 0; i < c.TokenCount; ++i) {
-      const InitToken& token = c.Tokens[i];
+      const InitToken token = init_token(c, i);
       if (token.Role != ROLE_NAME) continue;
       const char* loaded[] = {
-          name_at(c.Catalogue.AI, token.Entry),  name_at(c.Catalogue.AO, token.Entry),
-          name_at(c.Catalogue.DI, token.Entry),  name_at(c.Catalogue.DO, token.Entry),
-          name_at(c.Catalogue.DCD, token.Entry), name_at(c.Catalogue.CALC, token.Entry)};
+          name_at(loaded_tables.AI, token.Entry),  name_at(loaded_tables.AO, token.Entry),
+          name_at(loaded_tables.DI, token.Entry),  name_at(loaded_tables.DO, token.Entry),
+          name_at(loaded_tables.DCD, token.Entry), name_at(loaded_tables.CALC, token.Entry)};
       EXPECT_STREQ(token.Text, loaded[token.Section]);
     }
   }
 }
 
+// The check's tokens fill block after block; a block refused where a record
+// crosses into it leaves no record with only some of its fields. The last
+// allocations of the check fail in turn: the second block is among them.
+TEST_F(InitCheckTest, MemoryRefusedToTheCheckLeavesNoRecordHalfRead) {
+  std::string text = TITLE + "*DCD*\n";
+  for (int i = 0; i < 830; ++i) {
+    text += "S" + std::to_string(i) + ", x, 1, 0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16\n";
+  }
+  const int fields = TAG_KINDS[KIND_DCD].RecordTokens;
+  bool refused_mid_record = false;
+  corva_reset();
+  { Checked whole(text); }
+  long allocations = corva_allocations();
+  for (long n = allocations - 30; n <= allocations; ++n) {
+    SCOPED_TRACE("failing allocation " + std::to_string(n));
+    corva_reset();
+    corva_fail_allocation(n, 0);
+    InitCheck check{};
+    TagCatalogue catalogue{};
+    check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size()));
+    corva_fail_allocation(0, 0);
+    std::int32_t expected_field = 0;  // the field the next token must be, 0 for none
+    for (std::int32_t i = 0; i < check.TokenCount; ++i) {
+      InitToken token = init_token(check, i);
+      if (expected_field > 0) {
+        ASSERT_EQ(token.Role, ROLE_FIELD) << i;
+        EXPECT_EQ(token.Field, expected_field);
+      }
+      expected_field =
+          token.Role == ROLE_NAME || (token.Role == ROLE_FIELD && token.Field + 1 < fields)
+              ? token.Field + 1
+              : 0;
+    }
+    EXPECT_EQ(expected_field, 0) << "the last record is cut off";
+    refused_mid_record |= !check.Complete && check.TokenCount > 0;
+    release_init_check(check);
+    release_catalogue(catalogue);
+  }
+  EXPECT_TRUE(refused_mid_record);
+}
+
 TEST_F(InitCheckTest, AnOutOfMemoryStopIsReported) {
-  // The check's blocks and the loader's come from the host's heap: the check's
-  // two copies of the string, its tokens and the loader's copy, six tables,
-  // then a record fails.
+  // The check's blocks and the loader's come from the host's heap: the
+  // string's copy, its line feeds, six tables, the token blocks, then a
+  // record fails.
   corva_fail_allocation(13, 1);
   Checked starved(CLEAN);
   corva_fail_allocation(0, 0);
@@ -387,6 +480,12 @@ TEST_F(InitCheckTest, AnOutOfMemoryStopIsReported) {
   EXPECT_EQ(starved.codes().at(0), "out-of-memory@0");
   EXPECT_EQ(starved.texts().at(0),
             "memory ran out while the tags were read; the tables keep what was read before");
+  // The record whose entry could not be stored, and all after it, were not
+  // read into the tables.
+  EXPECT_EQ(starved.reason(true, "also an output", 1),
+            "no tag named \"also an output\"; it stands at line 6, after the reading stopped");
+  EXPECT_EQ(starved.reason(false, "P1.RUN", 1),
+            "no tag named \"P1.RUN\"; it stands at line 8, after the reading stopped");
 }
 
 }  // namespace

@@ -297,9 +297,9 @@ TEST_F(PlantReportTest, MemoryForTheReportNotObtainedTheRunGoesOn) {
   EXPECT_TRUE(told);
 }
 
-// The check's token list grows in the middle of a record and again at the
-// empty token that ends the reading: whichever allocation is refused, the
-// report reads only tokens the check holds.
+// A string with records, an empty token that ends the reading and a tag
+// after it: whichever allocation is refused, the report reads only tokens
+// the check holds.
 TEST_F(PlantReportTest, TheChecksTokenListRefusedMidRecordLeavesNothingHalfRead) {
   std::string init = "plant tags\n*AI*\n";
   for (int i = 0; i < 102; ++i) {
@@ -310,6 +310,29 @@ TEST_F(PlantReportTest, TheChecksTokenListRefusedMidRecordLeavesNothingHalfRead)
   init += ",,\nLATE,x,1,0,1\n";
   const Plant plant = {init, {}, {{"T50", 1, 1}, {"late", 1, 1}}, 1};
   sweep_reported_runs(plant, [](const Seen&) {});
+}
+
+// A second load appends to the tables: the reasons name the entries by
+// their places in the tables, past those of the first load.
+TEST_F(PlantReportTest, ASecondLoadsReasonsCountTheFirstLoadsEntries) {
+  turn_report_on();
+  HostRecord first;
+  set_init_string("plant tags, first part\n*AI*\nP,x,1,0,1\n");
+  DCSLoad(first.get());
+  HostRecord record;
+  set_init_string("plant tags, second part\n*AI*\nA,x,1,0\n*AO*\nV1,y,1,0,4\n");
+  DCSLoad(record.get());
+  record.add_controller("V1", 1, 1);
+  DCSConfigure(record.get());
+  DCSDestroy(record.get());
+  DCSDestroy(first.get());
+  EXPECT_NE(report_text().find(
+                "controller 0 V1 ds 1: unbound: \"V1\" data set 1 is only in AI, which "
+                "controllers do not read (they read AO, DO, DCD and CALC); its record at line 5 "
+                "follows the header \"*AO*\" at line 4, which the AI record \"A\" (line 3) "
+                "took as a field\n"),
+            std::string::npos)
+      << report_text();
 }
 
 // A long run adds nothing to the report but larger counts.

@@ -20,7 +20,8 @@ const std::string TITLE = "Dravik tag export, unit 7\n";
 // The warning codes the check gives for a string.
 std::string codes_of(const std::string& text) {
   InitCheck check{};
-  check_init_string(check, text.data(), static_cast<std::int32_t>(text.size()));
+  TagCatalogue catalogue{};
+  check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size()));
   std::string codes;
   for_each_init_warning(
       check,
@@ -29,6 +30,7 @@ std::string codes_of(const std::string& text) {
       },
       &codes);
   release_init_check(check);
+  release_catalogue(catalogue);
   return codes;
 }
 

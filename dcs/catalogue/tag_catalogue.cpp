@@ -39,18 +39,6 @@ bool create_tables(TagCatalogue& catalogue) {
   return created;
 }
 
-// The fields that follow Id, by entry shape.
-void read_extra_fields(PlainTag&, char**) {}
-
-void read_extra_fields(RangedTag& entry, char** cursor) {
-  entry.Low = parse_real(next_token(cursor));
-  entry.High = parse_real(next_token(cursor));
-}
-
-void read_extra_fields(DcdTag& entry, char** cursor) {
-  for (double& value : entry.StateValue) value = parse_real(next_token(cursor));
-}
-
 // The entry's own copy of a tag's name, from the module's heap.
 char* copy_name(const char* text) {
   std::size_t size = std::strlen(text) + 1;
@@ -99,19 +87,64 @@ void trim(TagTable<Entry>& table, std::int32_t capacity) {
   if (trimmed != nullptr) table.Entries = trimmed;
 }
 
+// Tells the observer of one token or event. Out of line, so the load's own
+// path keeps only the test for an observer.
+[[gnu::noinline]] void tell_event(const LoadObserver& observer, const char* token, int section,
+                                  std::uint8_t kind, int field, bool past_end, std::int32_t entry) {
+  observer.Seen(observer.Context, {token, static_cast<std::int8_t>(section), kind,
+                                   static_cast<std::uint8_t>(field), past_end, entry});
+}
+
+void tell(const LoadObserver* observer, const char* token, int section, std::uint8_t kind,
+          std::int32_t entry = -1) {
+  if (observer != nullptr) tell_event(*observer, token, section, kind, 0, false, entry);
+}
+
+[[gnu::noinline]] char* next_field_told(char** cursor, int section, int field,
+                                        const LoadObserver& observer) {
+  bool past_end = **cursor == '\0';
+  char* token = next_token(cursor);
+  tell_event(observer, token, section, SEEN_FIELD, field, past_end, -1);
+  return token;
+}
+
+// The next token of a record, told to the observer, if any, as its field.
+char* next_field(char** cursor, int section, int field, const LoadObserver* observer) {
+  if (observer == nullptr) return next_token(cursor);
+  return next_field_told(cursor, section, field, *observer);
+}
+
+// The fields that follow Id, by entry shape; `field` is the position of the
+// first of them.
+void read_extra_fields(PlainTag&, char**, int, const LoadObserver*) {}
+
+void read_extra_fields(RangedTag& entry, char** cursor, int section, const LoadObserver* observer) {
+  entry.Low = parse_real(next_field(cursor, section, ID_TOKEN + 1, observer));
+  entry.High = parse_real(next_field(cursor, section, ID_TOKEN + 2, observer));
+}
+
+void read_extra_fields(DcdTag& entry, char** cursor, int section, const LoadObserver* observer) {
+  int field = ID_TOKEN + 1;
+  for (double& value : entry.StateValue) {
+    value = parse_real(next_field(cursor, section, field++, observer));
+  }
+}
+
 // Reads the rest of the record whose first token is `name` and appends it.
 // Every token of the record is taken, so the text stays aligned even when
 // the record is dropped because the table is full. Returns false when memory
 // ran out; the table then holds exactly its earlier entries.
 template <typename Entry>
-bool append_record(TagTable<Entry>& table, std::int32_t& capacity, const char* name,
-                   char** cursor) {
+bool append_record(TagTable<Entry>& table, std::int32_t& capacity, int section, char* name,
+                   char** cursor, const LoadObserver* observer) {
+  std::int32_t index = table.Count == MAXTAGS ? -1 : table.Count;
+  tell(observer, name, section, SEEN_NAME, index);
   Entry entry = {};
-  next_token(cursor);  // the token after the name is not used
-  entry.Id = parse_id(next_token(cursor));
+  next_field(cursor, section, 1, observer);  // the token after the name is not used
+  entry.Id = parse_id(next_field(cursor, section, ID_TOKEN, observer));
   entry.Handle = 0;
-  read_extra_fields(entry, cursor);
-  if (table.Count == MAXTAGS) return true;
+  read_extra_fields(entry, cursor, section, observer);
+  if (index < 0) return true;
 
   if (!make_room(table, capacity)) return false;
   entry.Name = copy_name(name);
@@ -121,10 +154,25 @@ bool append_record(TagTable<Entry>& table, std::int32_t& capacity, const char* n
   return true;
 }
 
+// What an observer is told of the text after the reading stopped early.
+void tell_unread(char* cursor, int section, const LoadObserver* observer) {
+  while (*cursor != '\0') {
+    char* token = next_token(&cursor);
+    if (*token != '\0') {
+      tell(observer, token, section, SEEN_UNREAD);
+    }
+  }
+}
+
 }  // namespace
 
-bool append_untrimmed(TagCatalogue& catalogue, char* text, TableCapacities& capacity) {
-  if (!catalogue_exists(catalogue) && !create_tables(catalogue)) return false;
+bool append_untrimmed(TagCatalogue& catalogue, char* text, TableCapacities& capacity,
+                      const LoadObserver* observer) {
+  if (!catalogue_exists(catalogue) && !create_tables(catalogue)) {
+    tell(observer, nullptr, NO_KIND, SEEN_OUT_OF_MEMORY);
+    if (observer != nullptr) tell_unread(text, NO_KIND, observer);
+    return false;
+  }
 
   for_each_kind(catalogue,
                 [&](auto& table, int kind) { capacity.entries[kind] = entries_held(table); });
@@ -134,16 +182,31 @@ bool append_untrimmed(TagCatalogue& catalogue, char* text, TableCapacities& capa
   bool stored = true;
   // Only a record's first token may be a header or end the text; the tokens
   // after it are its fields, whatever they hold.
-  for (char* token = next_token(&cursor); stored && *token != '\0'; token = next_token(&cursor)) {
+  char* token = next_token(&cursor);
+  for (; stored && *token != '\0'; token = next_token(&cursor)) {
     int header = section_of(token);
     if (header != NO_KIND) {
       section = header;
+      tell(observer, token, section, SEEN_HEADER);
+    } else if (section == NO_KIND) {
+      tell(observer, token, NO_KIND, SEEN_BEFORE_HEADER);
     } else {
       visit_table(catalogue, section, [&](auto& table) {
-        stored = append_record(table, capacity.entries[section], token, &cursor);
+        stored = append_record(table, capacity.entries[section], section, token, &cursor, observer);
       });
     }
   }
+  if (observer == nullptr) return stored;
+  if (!stored) {
+    tell(observer, nullptr, section, SEEN_OUT_OF_MEMORY);
+    // The token the loop took before it saw the failure is the first unread.
+    if (*token != '\0') {
+      tell(observer, token, section, SEEN_UNREAD);
+    }
+  } else if (*cursor != '\0') {
+    tell(observer, token, section, SEEN_STOP);
+  }
+  tell_unread(cursor, section, observer);
   return stored;
 }
 
@@ -178,9 +241,9 @@ std::int32_t tag_count(const TagCatalogue& catalogue) {
   return count;
 }
 
-bool append_tags_checked(TagCatalogue& catalogue, char* text) {
+bool append_tags_checked(TagCatalogue& catalogue, char* text, const LoadObserver* observer) {
   TableCapacities capacity = {};
-  bool stored = append_untrimmed(catalogue, text, capacity);
+  bool stored = append_untrimmed(catalogue, text, capacity, observer);
   trim_tables(catalogue, capacity);
   return stored;
 }

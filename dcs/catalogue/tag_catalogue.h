@@ -125,8 +125,38 @@ struct LoadOutcome {
   std::uint8_t Result;
 };
 
-// Shown the initialization string before the loader cuts it into tokens.
-typedef void (*InitStringSeen)(const char* text, std::int32_t length);
+// What the loader made of a token, or how its reading ended, as told to an
+// observer of the load.
+enum LoadEventKind : std::uint8_t {
+  SEEN_BEFORE_HEADER,  // a token before the first header: skipped
+  SEEN_HEADER,         // switched the section
+  SEEN_NAME,           // the first token of a record
+  SEEN_FIELD,          // a later token of a record, whatever it holds
+  SEEN_UNREAD,         // a token after the reading stopped
+  SEEN_STOP,           // the empty token, with text left, that ends the reading
+  SEEN_OUT_OF_MEMORY,  // the record just told was not stored: memory ran out
+};
+
+struct LoadEvent {
+  const char* Token;    // inside the loaded text, cut; null for SEEN_OUT_OF_MEMORY
+  std::int8_t Section;  // NO_KIND before the first header
+  std::uint8_t Kind;
+  std::uint8_t Field;  // a field's position in its record
+  bool PastEnd;        // a field taken after the end of the text
+  std::int32_t Entry;  // a name: its index in its table, -1 when the table is full
+};
+
+// Shown the text before the loader cuts it, then every token in the text's
+// order, those after an early stop included. An observer's own trouble
+// (memory it cannot get) never changes the load.
+struct LoadObserver {
+  void* Context;
+  void (*Begin)(void* context, char* text, std::int32_t length);
+  void (*Seen)(void* context, const LoadEvent& event);
+  // Offered the cut text after the load; true when it keeps it and frees it
+  // itself later.
+  bool (*Keep)(void* context, char* text);
+};
 
 // How many entries each table's block holds during one load. A table comes
 // to the load with a block of at least max(count, 1) entries: exactly that
@@ -141,7 +171,10 @@ struct TableCapacities {
 // `capacity` (zeroed by the caller). False when memory ran out and the load
 // stopped early; what was read so far stays, and when the tables could not
 // be created the catalogue is left as it was.
-bool append_untrimmed(TagCatalogue& catalogue, char* text, TableCapacities& capacity);
+// With an observer, the loader tells it each token and reads the text to its
+// end; without one, its work is the load's alone.
+bool append_untrimmed(TagCatalogue& catalogue, char* text, TableCapacities& capacity,
+                      const LoadObserver* observer = nullptr);
 
 // The second half: trims each table to exactly its count. Run after the
 // string's buffer is freed, so that a table copied by the trim finds the
@@ -149,7 +182,8 @@ bool append_untrimmed(TagCatalogue& catalogue, char* text, TableCapacities& capa
 void trim_tables(TagCatalogue& catalogue, const TableCapacities& capacity);
 
 // Both halves at once, for a text that the caller frees afterwards.
-bool append_tags_checked(TagCatalogue& catalogue, char* text);
+bool append_tags_checked(TagCatalogue& catalogue, char* text,
+                         const LoadObserver* observer = nullptr);
 
 // The second half of DCSDestroy: every name, then every array; afterwards no
 // catalogue exists.

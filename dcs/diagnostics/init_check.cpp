@@ -26,6 +26,7 @@ enum HeaderLook { NOT_LIKE_A_HEADER, HEADER_CASE, HEADER_CR, HEADER_BLANKS, UNKN
 HeaderLook header_look(const char* token, int* section) {
   const char* first = token;
   while (is_blank(*first)) ++first;
+  if (*first != '*') return NOT_LIKE_A_HEADER;  // most tokens: no need to measure them
   std::size_t length = std::strlen(first);
   while (length > 0 && is_blank(first[length - 1])) --length;
   if (length < 3 || first[0] != '*' || first[length - 1] != '*') return NOT_LIKE_A_HEADER;
@@ -48,119 +49,148 @@ HeaderLook header_look(const char* token, int* section) {
   return HEADER_BLANKS;
 }
 
+// Tokens are kept in blocks of this many records, so the list never moves
+// and never holds more than one block it does not use.
+constexpr std::int32_t TOKEN_BLOCK = 1 << 14;
+// The role's bits of a record's flags, and the mark of a missing field.
+constexpr std::uint8_t TOKEN_ROLE = 0x07;
+constexpr std::uint8_t TOKEN_PAST_END = 0x08;
+
+TokenRecord& record_at(const InitCheck& check, std::int32_t index) {
+  return check.Blocks[index / TOKEN_BLOCK][index % TOKEN_BLOCK];
+}
+
+// Room for one more record: a new block when the last one is full.
 bool grow_tokens(InitCheck& check) {
-  if (check.TokenCount < check.TokenRoom) return true;
-  if (check.TokenRoom > INT32_MAX / 2) return false;
-  std::int32_t room = check.TokenRoom == 0 ? 256 : check.TokenRoom * 2;
-  auto* grown = static_cast<InitToken*>(
-      std::realloc(check.Tokens, sizeof(InitToken) * static_cast<std::size_t>(room)));
-  if (grown == nullptr) return false;
-  check.Tokens = grown;
-  check.TokenRoom = room;
+  if (check.TokenCount < check.BlockCount * TOKEN_BLOCK) return true;
+  std::int32_t block = check.BlockCount;
+  if (block == check.BlockRoom) {
+    std::int32_t room = check.BlockRoom == 0 ? 16 : check.BlockRoom * 2;
+    // An array of pointers to blocks: the size of a pointer is meant.
+    // NOLINTNEXTLINE(bugprone-sizeof-expression)
+    std::size_t size = sizeof(TokenRecord*) * static_cast<std::size_t>(room);
+    auto* grown = static_cast<TokenRecord**>(std::realloc(check.Blocks, size));
+    if (grown == nullptr) return false;
+    check.Blocks = grown;
+    check.BlockRoom = room;
+  }
+  check.Blocks[block] = static_cast<TokenRecord*>(std::malloc(sizeof(TokenRecord) * TOKEN_BLOCK));
+  if (check.Blocks[block] == nullptr) return false;
+  ++check.BlockCount;
   return true;
 }
 
-// Line numbers, counted forward as the tokens advance.
-struct LineCounter {
-  const char* text;
-  std::int32_t offset = 0;
-  std::int32_t line = 1;
-  std::int32_t at(std::int32_t to) {
-    for (; offset < to; ++offset) {
-      if (text[offset] == '\n') ++line;
+bool add_token(InitCheck& check, const LoadEvent& event, std::uint8_t role) {
+  if (!grow_tokens(check)) return false;
+  TokenRecord& added = record_at(check, check.TokenCount++);
+  added.Offset = static_cast<std::int32_t>(event.Token - check.Text);
+  added.Place = static_cast<std::int16_t>(role == ROLE_NAME ? event.Entry : event.Field);
+  added.Section = event.Section;
+  added.Flags = static_cast<std::uint8_t>(role | (event.PastEnd ? TOKEN_PAST_END : 0));
+  return true;
+}
+
+// The record being read was not stored: its tokens count as unread.
+void unread_last_record(InitCheck& check) {
+  if (check.RecordStart < 0) return;
+  for (std::int32_t i = check.RecordStart; i < check.TokenCount; ++i) {
+    TokenRecord& token = record_at(check, i);
+    token.Place = 0;
+    token.Flags = ROLE_UNREAD;
+  }
+}
+
+// What the check counts whether or not it has memory for its tokens.
+void count_event(InitCheck& check, const LoadEvent& event) {
+  if (event.Kind == SEEN_NAME) {
+    ++check.Records[event.Section];
+    check.Loaded += event.Entry >= 0;
+  } else if (event.Kind == SEEN_OUT_OF_MEMORY) {
+    // Memory runs out before any record (for the tables) or at the record
+    // just told, which was counted as stored.
+    check.Stop = STOP_OUT_OF_MEMORY;
+    check.Loaded -= check.Loaded > 0;
+  } else if (event.Kind == SEEN_STOP) {
+    check.Stop = STOP_EMPTY_TOKEN;
+  }
+}
+
+void token_seen(void* context, const LoadEvent& event) {
+  InitCheck& check = *static_cast<InitCheck*>(context);
+  count_event(check, event);
+  if (event.Kind == SEEN_OUT_OF_MEMORY) {
+    if (check.Complete) unread_last_record(check);
+    check.RecordStart = -1;
+    return;
+  }
+  if (!check.Complete) return;
+  static const std::uint8_t ROLES[] = {ROLE_BEFORE_HEADER, ROLE_HEADER, ROLE_NAME,
+                                       ROLE_FIELD,         ROLE_UNREAD, ROLE_UNREAD};
+  std::uint8_t role = ROLES[event.Kind];
+  if (role == ROLE_NAME) check.RecordStart = check.TokenCount;
+  if (role != ROLE_NAME && role != ROLE_FIELD) check.RecordStart = -1;
+  if (add_token(check, event, role)) {
+    if (event.Kind == SEEN_STOP) check.StopToken = check.TokenCount - 1;
+    return;
+  }
+  // A record is kept whole or not at all: every reader of a name token
+  // takes its fields after it.
+  check.Complete = false;
+  if (role == ROLE_FIELD) check.TokenCount = check.RecordStart;
+}
+
+// Before the load: the string's length, its line feeds and its CRLF line
+// ends, from the text as given; the tokens' offsets count from its start.
+void string_seen(void* context, char* text, std::int32_t length) {
+  InitCheck& check = *static_cast<InitCheck*>(context);
+  check.Text = text;
+  check.Length = length > 0 ? length : 0;
+  check.TextLength = static_cast<std::int32_t>(std::strlen(text));
+  // Plain loops: the DLL imports no more of the C runtime than it must.
+  std::int32_t feeds = 0;
+  for (std::int32_t i = 0; i < check.Length; ++i) feeds += text[i] == '\n';
+  check.LineFeeds = static_cast<std::int32_t*>(
+      std::malloc(sizeof(std::int32_t) * static_cast<std::size_t>(feeds > 0 ? feeds : 1)));
+  if (check.LineFeeds == nullptr) {
+    // Without its lines the check can name no place: it keeps no token.
+    check.Complete = false;
+    return;
+  }
+  for (std::int32_t i = 0; i < check.Length; ++i) {
+    if (text[i] != '\n') continue;
+    if (i > 0 && text[i - 1] == '\r' && check.CrlfLines++ == 0) {
+      check.FirstCrlfLine = check.LineFeedCount + 1;
     }
-    return line;
+    check.LineFeeds[check.LineFeedCount++] = i;
+  }
+}
+
+// The text the check was shown before the load is the one it keeps.
+bool keep_text(void* context, char* text) { return static_cast<InitCheck*>(context)->Text == text; }
+
+// The lines of tokens taken in the text's order, counted forward.
+struct LineCursor {
+  const InitCheck& check;
+  std::int32_t feeds = 0;
+  std::int32_t at(std::int32_t offset) {
+    while (feeds < check.LineFeedCount && check.LineFeeds[feeds] < offset) ++feeds;
+    return feeds + 1;
   }
 };
 
-bool add_token(InitCheck& check, LineCounter& lines, const char* token, std::uint8_t role,
-               int section) {
-  if (!grow_tokens(check)) return false;
-  InitToken& added = check.Tokens[check.TokenCount++];
-  added = {};
-  added.Text = token;
-  added.Line = lines.at(static_cast<std::int32_t>(token - check.Cut));
-  added.Record = -1;
-  added.Entry = -1;
-  added.Section = static_cast<std::int8_t>(section);
-  added.Role = role;
-  return true;
-}
-
-// The walk of the loader: headers switch the section, a record is a fixed
-// number of tokens of which only the first may be a header or end the text.
-bool walk(InitCheck& check) {
-  LineCounter lines{check.Original};
-  char* cursor = check.Cut;
-  int section = NO_INIT_SECTION;
-  for (;;) {
-    char* token = next_token(&cursor);
-    if (*token == '\0') {
-      if (*cursor != '\0') {
-        check.Stop = STOP_EMPTY_TOKEN;
-        if (!add_token(check, lines, token, ROLE_UNREAD, section)) return false;
-        check.StopToken = check.TokenCount - 1;
-      }
-      break;
-    }
-    int header = section_of(token);
-    if (header != NO_INIT_SECTION) {
-      section = header;
-      if (!add_token(check, lines, token, ROLE_HEADER, section)) return false;
-      continue;
-    }
-    if (section == NO_INIT_SECTION) {
-      if (!add_token(check, lines, token, ROLE_BEFORE_HEADER, section)) return false;
-      continue;
-    }
-    std::int32_t name = check.TokenCount;
-    if (!add_token(check, lines, token, ROLE_NAME, section)) return false;
-    check.Tokens[name].Record = name;
-    check.Tokens[name].Entry = check.Records[section] < MAXTAGS ? check.Records[section] : -1;
-    ++check.Records[section];
-    for (int field = 1; field < TAG_KINDS[section].RecordTokens; ++field) {
-      bool past_end = *cursor == '\0';
-      token = next_token(&cursor);
-      if (!add_token(check, lines, token, ROLE_FIELD, section)) {
-        // A record is kept whole or not at all: every reader of a name
-        // token takes its fields after it.
-        check.TokenCount = name;
-        --check.Records[section];
-        return false;
-      }
-      InitToken& added = check.Tokens[check.TokenCount - 1];
-      added.Record = name;
-      added.Field = static_cast<std::uint8_t>(field);
-      added.PastEnd = past_end;
-    }
-  }
-  // What lies after an early stop, for the reasons of unbound items.
-  while (*cursor != '\0') {
-    char* token = next_token(&cursor);
-    if (*token != '\0' && !add_token(check, lines, token, ROLE_UNREAD, section)) return false;
-  }
-  return true;
-}
-
-void count_crlf(InitCheck& check) {
-  std::int32_t line = 1;
-  for (std::int32_t i = 0; i < check.Length; ++i) {
-    if (check.Original[i] != '\n') continue;
-    if (i > 0 && check.Original[i - 1] == '\r') {
-      if (check.CrlfLines++ == 0) check.FirstCrlfLine = line;
-    }
-    ++line;
-  }
-}
-
-// The driver's own loader on a third copy, as DCSLoad would run it.
-bool load(InitCheck& check) {
-  auto* copy = static_cast<char*>(std::calloc(static_cast<std::size_t>(check.Length) + 1, 1));
-  if (copy == nullptr) return false;
-  std::memcpy(copy, check.Original, static_cast<std::size_t>(check.Length));
-  if (!append_tags_checked(check.Catalogue, copy)) check.Stop = STOP_OUT_OF_MEMORY;
-  std::free(copy);
-  return true;
+InitToken decode(const InitCheck& check, std::int32_t index, std::int32_t line) {
+  const TokenRecord& record = record_at(check, index);
+  InitToken token = {};
+  token.Text = check.Text + record.Offset;
+  token.Line = line;
+  token.Section = record.Section;
+  token.Role = record.Flags & TOKEN_ROLE;
+  token.PastEnd = (record.Flags & TOKEN_PAST_END) != 0;
+  token.Entry = token.Role == ROLE_NAME ? record.Place : -1;
+  token.Field = static_cast<std::uint8_t>(token.Role == ROLE_FIELD ? record.Place : 0);
+  bool in_record = token.Role == ROLE_NAME || token.Role == ROLE_FIELD;
+  token.Record = in_record ? index - token.Field : -1;
+  return token;
 }
 
 bool only_blanks(const char* text) {
@@ -187,8 +217,22 @@ std::uint8_t id_base_warning(const char* token) {
 }
 
 // The number warning of one field, if any.
+// Digits alone, or for a real digits, a full stop and digits: read whole as
+// written, which most fields are; the readers need not look again.
+bool plain_number(const char* text, bool real) {
+  const char* p = text;
+  while (*p >= '0' && *p <= '9') ++p;
+  if (p == text) return false;
+  if (!real) return *p == '\0' && (text[0] != '0' || p - text == 1);
+  if (*p != '.') return *p == '\0';
+  const char* fraction = ++p;
+  while (*p >= '0' && *p <= '9') ++p;
+  return p != fraction && *p == '\0';
+}
+
 std::uint8_t number_warning(const InitToken& token) {
   if (token.Field < ID_TOKEN) return NO_WARNING;
+  if (plain_number(token.Text, token.Field != ID_TOKEN)) return NO_WARNING;
   const char* end = nullptr;
   if (token.Field == ID_TOKEN) {
     parse_id(token.Text, &end);
@@ -219,13 +263,14 @@ void whole_string_warnings(const Emitter& out) {
     out.emit(WARN_TOO_SHORT, 0, -1, NO_INIT_SECTION, check.Length);
     return;
   }
-  if (tag_count(check.Catalogue) == 0) out.emit(WARN_NO_TAGS, 0);
+  if (check.Loaded == 0) out.emit(WARN_NO_TAGS, 0);
   if (check.TextLength < check.Length) {
     out.emit(WARN_ZERO_BYTE, line_at(check, check.TextLength), -1, NO_INIT_SECTION,
              check.Length - check.TextLength);
   }
-  if (check.Stop == STOP_EMPTY_TOKEN) {
-    out.emit(WARN_STOPPED, check.Tokens[check.StopToken].Line, check.StopToken);
+  // The stop's token is missing when the check ran out of memory before it.
+  if (check.StopToken >= 0) {
+    out.emit(WARN_STOPPED, init_token(check, check.StopToken).Line, check.StopToken);
   }
   if (check.Stop == STOP_OUT_OF_MEMORY) out.emit(WARN_OUT_OF_MEMORY, 0);
   for (int section = 0; section < INIT_SECTIONS; ++section) {
@@ -238,8 +283,13 @@ void whole_string_warnings(const Emitter& out) {
 
 void token_warnings(const Emitter& out) {
   const InitCheck& check = out.check;
+  LineCursor lines{check};
+  bool after_missing = false;  // the token before was a missing field
   for (std::int32_t i = 0; i < check.TokenCount; ++i) {
-    const InitToken& token = check.Tokens[i];
+    const InitToken token = decode(check, i, lines.at(record_at(check, i).Offset));
+    bool missing = token.Role == ROLE_FIELD && token.PastEnd;
+    bool first_missing = missing && !after_missing;
+    after_missing = missing;
     int section = NO_INIT_SECTION;
     HeaderLook look = header_look(token.Text, &section);
     switch (token.Role) {
@@ -258,13 +308,14 @@ void token_warnings(const Emitter& out) {
       case ROLE_FIELD: {
         if (token.PastEnd) {
           // One warning for the record, at its first missing field.
-          if (!check.Tokens[i - 1].PastEnd || check.Tokens[i - 1].Role != ROLE_FIELD) {
-            out.emit(WARN_CUT_SHORT, check.Tokens[token.Record].Line, i, token.Section,
+          if (first_missing) {
+            out.emit(WARN_CUT_SHORT, init_token(check, token.Record).Line, i, token.Section,
                      TAG_KINDS[token.Section].RecordTokens - token.Field);
           }
           break;
         }
-        if (section_of(token.Text) != NO_INIT_SECTION || look != NOT_LIKE_A_HEADER) {
+        // An exact header looks like one too.
+        if (look != NOT_LIKE_A_HEADER) {
           out.emit(WARN_SWALLOWED_HEADER, token.Line, i, token.Section);
           break;
         }
@@ -325,29 +376,95 @@ void sort_keys(EntryKey* keys, std::size_t n) {
   }
 }
 
+// The name (letter case aside) and data set of a name token, hashed.
+std::uint32_t entry_hash(const char* name, std::int32_t id) {
+  std::uint32_t hash = 2166136261u;
+  for (const char* p = name; *p != '\0'; ++p) {
+    hash = (hash ^ fold_letter(static_cast<unsigned char>(*p))) * 16777619u;
+  }
+  hash = (hash ^ static_cast<std::uint32_t>(id)) * 16777619u;
+  hash ^= hash >> 15;
+  hash *= 0x85EBCA6Bu;
+  return hash ^ (hash >> 13);
+}
+
+std::int32_t entry_id(const InitCheck& check, std::int32_t name) {
+  return parse_id(init_token_text(check, name + ID_TOKEN));
+}
+
+bool is_entry(const TokenRecord& token) {
+  return (token.Flags & TOKEN_ROLE) == ROLE_NAME && token.Place >= 0;
+}
+
+// Marks in `shared` (a bit per token) every entry whose name and data set
+// another entry has: one pass, with a table of the first entry of each.
+// False when memory for the table ran out.
+bool mark_shared(const InitCheck& check, std::size_t entries, unsigned char* shared) {
+  std::size_t size = 4;
+  while (size < 2 * entries) size *= 2;
+  auto* first = static_cast<std::int32_t*>(std::calloc(size, sizeof(std::int32_t)));
+  if (first == nullptr) return false;
+  for (std::int32_t i = 0; i < check.TokenCount; ++i) {
+    if (!is_entry(record_at(check, i))) continue;
+    const char* name = init_token_text(check, i);
+    std::int32_t id = entry_id(check, i);
+    std::size_t at = entry_hash(name, id) & (size - 1);
+    for (; first[at] != 0; at = (at + 1) & (size - 1)) {
+      std::int32_t held = first[at] - 1;
+      if (compare_names(init_token_text(check, held), name) == 0 && entry_id(check, held) == id) {
+        break;
+      }
+    }
+    if (first[at] == 0) {
+      first[at] = i + 1;
+      continue;
+    }
+    shared[(first[at] - 1) / 8] |= static_cast<unsigned char>(1u << ((first[at] - 1) % 8));
+    shared[i / 8] |= static_cast<unsigned char>(1u << (i % 8));
+  }
+  std::free(first);
+  return true;
+}
+
+// The entries another entry shares its name and data set with, sorted by
+// name, data set and the order the binding searches; their count in `n`.
+EntryKey* shared_keys(const InitCheck& check, std::size_t entries, std::size_t& n) {
+  n = 0;
+  auto* shared = static_cast<unsigned char*>(
+      std::calloc(static_cast<std::size_t>(check.TokenCount) / 8 + 1, 1));
+  if (shared == nullptr || !mark_shared(check, entries, shared)) {
+    std::free(shared);
+    return nullptr;
+  }
+  for (std::int32_t i = 0; i < check.TokenCount; ++i) n += (shared[i / 8] >> (i % 8)) & 1u;
+  auto* keys = static_cast<EntryKey*>(std::malloc(sizeof(EntryKey) * (n > 0 ? n : 1)));
+  if (keys != nullptr) {
+    std::size_t k = 0;
+    for (std::int32_t i = 0; i < check.TokenCount; ++i) {
+      if (((shared[i / 8] >> (i % 8)) & 1u) == 0) continue;
+      const TokenRecord& token = record_at(check, i);
+      keys[k++] = {check.Text + token.Offset, entry_id(check, i), token.Section, token.Place, i};
+    }
+    sort_keys(keys, n);
+  }
+  std::free(shared);
+  return keys;
+}
+
 void duplicate_warnings(const Emitter& out) {
   const InitCheck& check = out.check;
   std::size_t entries = 0;
-  for (std::int32_t i = 0; i < check.TokenCount; ++i) {
-    entries += check.Tokens[i].Role == ROLE_NAME && check.Tokens[i].Entry >= 0;
-  }
+  for (std::int32_t i = 0; i < check.TokenCount; ++i) entries += is_entry(record_at(check, i));
   if (entries < 2) return;
-  auto* keys = static_cast<EntryKey*>(std::malloc(sizeof(EntryKey) * entries));
-  auto* group = static_cast<std::int32_t*>(std::malloc(sizeof(std::int32_t) * entries));
+  std::size_t n = 0;
+  EntryKey* keys = shared_keys(check, entries, n);
+  auto* group = static_cast<std::int32_t*>(std::malloc(sizeof(std::int32_t) * (n > 0 ? n : 1)));
   if (keys == nullptr || group == nullptr) {
     std::free(keys);
     std::free(group);
     out.emit(WARN_CHECK_INCOMPLETE, 0);
     return;
   }
-  std::size_t n = 0;
-  for (std::int32_t i = 0; i < check.TokenCount; ++i) {
-    const InitToken& token = check.Tokens[i];
-    if (token.Role != ROLE_NAME || token.Entry < 0) continue;
-    keys[n++] = {token.Text, parse_id(check.Tokens[i + ID_TOKEN].Text), token.Section, token.Entry,
-                 i};
-  }
-  sort_keys(keys, n);
   for (std::size_t first = 0, last = 0; first < n; first = last) {
     int for_controllers = 0;
     int for_points = 0;
@@ -361,7 +478,7 @@ void duplicate_warnings(const Emitter& out) {
       if (keys[last].Token < earliest) earliest = keys[last].Token;
     }
     if (for_controllers > 1 || for_points > 1) {
-      out.emit(WARN_DUPLICATE, check.Tokens[earliest].Line, earliest, NO_INIT_SECTION,
+      out.emit(WARN_DUPLICATE, init_token(check, earliest).Line, earliest, NO_INIT_SECTION,
                static_cast<std::int32_t>(last - first), group);
     }
   }
@@ -370,14 +487,14 @@ void duplicate_warnings(const Emitter& out) {
 }
 
 void append_record(MessageText& text, const InitCheck& check, const InitToken& token) {
-  const InitToken& name = check.Tokens[token.Record];
+  const InitToken name = init_token(check, token.Record);
   append_text(text, "the %s record ", TAG_KINDS[name.Section].Name);
   append_token(text, name.Text);
   if (name.Line != token.Line) append_text(text, " (line %d)", name.Line);
 }
 
 void append_entry(MessageText& text, const InitCheck& check, std::int32_t name) {
-  const InitToken& token = check.Tokens[name];
+  const InitToken token = init_token(check, name);
   append_text(text, "%s[%d] (line %d)", TAG_KINDS[token.Section].Name, token.Entry, token.Line);
 }
 
@@ -410,40 +527,69 @@ const char* init_field_name(int section, int field, char* buffer, std::size_t si
   return buffer;
 }
 
-bool check_init_string(InitCheck& check, const char* text, std::int32_t length) {
+LoadObserver init_check_observer(InitCheck& check) {
   check = {};
   check.StopToken = -1;
-  check.Length = length > 0 ? length : 0;
+  check.RecordStart = -1;
   check.Complete = true;
-  std::size_t size = static_cast<std::size_t>(check.Length) + 1;
-  check.Original = static_cast<char*>(std::calloc(size, 1));
-  check.Cut = static_cast<char*>(std::calloc(size, 1));
-  if (check.Original == nullptr || check.Cut == nullptr) {
+  return {&check, string_seen, token_seen, keep_text};
+}
+
+bool check_init_string(InitCheck& check, TagCatalogue& catalogue, const char* text,
+                       std::int32_t length) {
+  LoadObserver observer = init_check_observer(check);
+  std::int32_t given = length > 0 ? length : 0;
+  auto* copy = static_cast<char*>(std::malloc(static_cast<std::size_t>(given) + 1));
+  if (copy == nullptr) {
+    check.Length = given;
     check.Complete = false;
     return false;
   }
-  std::memcpy(check.Original, text, size - 1);
-  std::memcpy(check.Cut, text, size - 1);
-  check.TextLength = static_cast<std::int32_t>(std::strlen(check.Original));
-  count_crlf(check);
+  std::memcpy(copy, text, static_cast<std::size_t>(given));
+  copy[given] = '\0';
+  string_seen(&check, copy, given);
   // The driver reads nothing from a string this short.
-  if (check.Length <= EMPTY_INIT_LENGTH) return true;
-  check.Complete = walk(check) && load(check);
+  if (check.Length > EMPTY_INIT_LENGTH) append_tags_checked(catalogue, copy, &observer);
   return check.Complete;
 }
 
 void release_init_check(InitCheck& check) {
-  std::free(check.Original);
-  std::free(check.Cut);
-  std::free(check.Tokens);
-  release_catalogue(check.Catalogue);
+  std::free(check.Text);
+  for (std::int32_t block = 0; block < check.BlockCount; ++block) std::free(check.Blocks[block]);
+  std::free(check.Blocks);
+  std::free(check.LineFeeds);
   check = {};
 }
 
+InitToken init_token(const InitCheck& check, std::int32_t index) {
+  return decode(check, index, line_at(check, record_at(check, index).Offset));
+}
+
+InitToken init_token_unlined(const InitCheck& check, std::int32_t index) {
+  return decode(check, index, 0);
+}
+
+const char* init_token_text(const InitCheck& check, std::int32_t index) {
+  return check.Text + record_at(check, index).Offset;
+}
+
+std::uint8_t init_token_role(const InitCheck& check, std::int32_t index) {
+  return record_at(check, index).Flags & TOKEN_ROLE;
+}
+
 std::int32_t line_at(const InitCheck& check, std::int32_t offset) {
-  std::int32_t line = 1;
-  for (std::int32_t i = 0; i < offset && i < check.Length; ++i) line += check.Original[i] == '\n';
-  return line;
+  // The line feeds before the offset, found by halving.
+  std::int32_t low = 0;
+  std::int32_t high = check.LineFeedCount;
+  while (low < high) {
+    std::int32_t middle = low + (high - low) / 2;
+    if (check.LineFeeds[middle] < offset) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low + 1;
 }
 
 void for_each_init_warning(const InitCheck& check, InitWarningSink sink, void* context) {
@@ -459,8 +605,8 @@ namespace {
 // warning's text after its line number.
 typedef void (*WarningText)(const InitCheck& check, const InitWarning& warning, MessageText& text);
 
-const InitToken& token_of(const InitCheck& check, const InitWarning& warning) {
-  return check.Tokens[warning.Token];
+InitToken token_of(const InitCheck& check, const InitWarning& warning) {
+  return init_token(check, warning.Token);
 }
 
 void too_short_text(const InitCheck&, const InitWarning& warning, MessageText& text) {
@@ -482,7 +628,7 @@ void append_headers(MessageText& text) {
 void no_tags_text(const InitCheck& check, const InitWarning&, MessageText& text) {
   bool any_header = false;
   for (std::int32_t i = 0; i < check.TokenCount && !any_header; ++i) {
-    any_header = check.Tokens[i].Role == ROLE_HEADER;
+    any_header = init_token_role(check, i) == ROLE_HEADER;
   }
   append_text(text, "no tag is read: ");
   if (any_header) {
@@ -532,7 +678,7 @@ void crlf_text(const InitCheck&, const InitWarning& warning, MessageText& text) 
 }
 
 void not_a_header_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
-  const InitToken& token = token_of(check, warning);
+  const InitToken token = token_of(check, warning);
   int section = NO_INIT_SECTION;
   HeaderLook look = header_look(token.Text, &section);
   append_token(text, token.Text);
@@ -554,7 +700,7 @@ void not_a_header_text(const InitCheck& check, const InitWarning& warning, Messa
 }
 
 void swallowed_header_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
-  const InitToken& token = token_of(check, warning);
+  const InitToken token = token_of(check, warning);
   char field[32];
   append_record(text, check, token);
   append_text(text, " has too few fields: it takes ");
@@ -567,7 +713,7 @@ void swallowed_header_text(const InitCheck& check, const InitWarning& warning, M
 }
 
 void name_blanks_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
-  const InitToken& token = token_of(check, warning);
+  const InitToken token = token_of(check, warning);
   std::size_t length = std::strlen(token.Text);
   bool leading = is_blank(token.Text[0]);
   bool trailing = is_blank(token.Text[length - 1]);
@@ -585,7 +731,7 @@ void append_duplicate_targets(MessageText& text, const InitCheck& check,
   std::int32_t point = -1;
   for (std::int32_t k = 0; k < warning.Count; ++k) {
     std::int32_t name = warning.Group[k];
-    int section = static_cast<unsigned char>(check.Tokens[name].Section);
+    int section = static_cast<unsigned char>(record_at(check, name).Section);
     if (controller < 0 && searched_by(section, true)) controller = name;
     if (point < 0 && searched_by(section, false)) point = name;
   }
@@ -602,10 +748,10 @@ void append_duplicate_targets(MessageText& text, const InitCheck& check,
 }
 
 void duplicate_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
-  const InitToken& token = token_of(check, warning);
+  const InitToken token = token_of(check, warning);
   append_token(text, token.Text);
   append_text(text, " data set %d stands %d times: ",
-              parse_id(check.Tokens[warning.Token + ID_TOKEN].Text), warning.Count);
+              parse_id(init_token_text(check, warning.Token + ID_TOKEN)), warning.Count);
   for (std::int32_t k = 0; k < warning.Count && k < SHOWN_DUPLICATES; ++k) {
     if (k > 0) append_text(text, ", ");
     append_entry(text, check, warning.Group[k]);
@@ -617,7 +763,7 @@ void duplicate_text(const InitCheck& check, const InitWarning& warning, MessageT
 }
 
 void number_base_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
-  const InitToken& token = token_of(check, warning);
+  const InitToken token = token_of(check, warning);
   append_text(text, "the data set ");
   append_token(text, token.Text);
   append_text(text, " of ");
@@ -642,7 +788,7 @@ void append_number_read(MessageText& text, const InitToken& token) {
 }
 
 void not_a_number_text(const InitCheck& check, const InitWarning& warning, MessageText& text) {
-  const InitToken& token = token_of(check, warning);
+  const InitToken token = token_of(check, warning);
   char field[32];
   append_text(text, "the %s of ", init_field_name(token.Section, token.Field, field, sizeof field));
   append_record(text, check, token);

@@ -4,9 +4,9 @@
 // where reading stopped, headers that are not headers, records that took a
 // header as a field, names with blanks, shadowed duplicates, numbers read as
 // octal or hexadecimal or not at all. The texts go into buffers the caller
-// gives. The check's own copies of the string, its tokens and its catalogue
-// come from malloc, calloc and realloc (in the driver, the host's heap) and
-// go back with release_init_check.
+// gives. The check keeps the loader's buffer and a small record of each
+// token, from malloc, calloc and realloc (in the driver, the host's heap),
+// until release_init_check.
 #pragma once
 
 #include <cstddef>
@@ -34,15 +34,26 @@ enum InitRole : std::uint8_t {
   ROLE_UNREAD,         // after the reading stopped
 };
 
+// A token as a reader of the check sees it.
 struct InitToken {
-  const char* Text;     // in the check's own copy, cut by the tokenizer
+  const char* Text;     // in the string as the loader cut it
   std::int32_t Line;    // 1-based line of the string where it stands
   std::int32_t Record;  // a name or a field: the index of its record's name token
-  std::int32_t Entry;   // a name: its index in its table; -1 when the table was full
+  std::int32_t Entry;   // a name: its index in its table, past the entries of earlier
+                        // loads; -1 when the table was full
   std::int8_t Section;  // NO_INIT_SECTION before the first header
   std::uint8_t Role;
   std::uint8_t Field;  // position in its record, 0 for the name
   bool PastEnd;        // a field taken after the end of the text: missing
+};
+
+// A token as the check keeps it, in eight bytes: where its text starts in
+// the cut string, and what the loader made of it.
+struct TokenRecord {
+  std::int32_t Offset;
+  std::int16_t Place;  // a name: its entry, or -1; a field: its position
+  std::int8_t Section;
+  std::uint8_t Flags;  // the role, and TOKEN_PAST_END
 };
 
 enum InitStop : std::uint8_t {
@@ -51,16 +62,22 @@ enum InitStop : std::uint8_t {
   STOP_OUT_OF_MEMORY  // the loader ran out of memory
 };
 
+// The check of one load: it watches the loader read the string (see
+// init_check_observer) and keeps, besides the cut string, eight bytes a token
+// and four a line.
 struct InitCheck {
-  char* Original;           // the string as given, zero-terminated
-  char* Cut;                // a second copy, cut into tokens
+  char* Text;               // the string as the loader cut it, owned by the check
   std::int32_t Length;      // bytes given, as the emulator reports them
   std::int32_t TextLength;  // bytes up to the first zero byte: what the tokenizer sees
-  InitToken* Tokens;
+  TokenRecord** Blocks;     // the tokens, TOKEN_BLOCK to a block
+  std::int32_t BlockCount;
+  std::int32_t BlockRoom;
   std::int32_t TokenCount;
-  std::int32_t TokenRoom;
+  std::int32_t* LineFeeds;  // the offset of every line feed, in order
+  std::int32_t LineFeedCount;
   std::int32_t Records[INIT_SECTIONS];  // records read per section, dropped ones included
-  TagCatalogue Catalogue;               // what the driver's loader made of the string
+  std::int32_t Loaded;                  // entries the load stored
+  std::int32_t RecordStart;             // the name token of the record being read, or -1
   std::uint8_t Stop;
   std::int32_t StopToken;  // the empty token that ended the reading, or -1
   std::int32_t CrlfLines;  // lines that end in a carriage return and a line feed
@@ -68,10 +85,25 @@ struct InitCheck {
   bool Complete;  // false when the check itself could not get its memory
 };
 
-// Reads `length` bytes of `text` as the driver would. False when memory ran
-// out for the check; what it holds is still valid and must be released.
-bool check_init_string(InitCheck& check, const char* text, std::int32_t length);
+// An observer of the loader that fills `check`, which it empties first: it
+// takes the string before the load, every token during it, and keeps the cut
+// string after it. Release the check with release_init_check.
+LoadObserver init_check_observer(InitCheck& check);
+
+// Reads `length` bytes of `text` as the driver would, into `catalogue` (empty,
+// released by the caller) and `check`. False when memory ran out for the check;
+// what it holds is still valid and must be released.
+bool check_init_string(InitCheck& check, TagCatalogue& catalogue, const char* text,
+                       std::int32_t length);
 void release_init_check(InitCheck& check);
+
+// The token at `index`, 0 to TokenCount - 1.
+InitToken init_token(const InitCheck& check, std::int32_t index);
+// The same without its line, which costs a search of the line feeds.
+InitToken init_token_unlined(const InitCheck& check, std::int32_t index);
+// Its text alone, and its role alone.
+const char* init_token_text(const InitCheck& check, std::int32_t index);
+std::uint8_t init_token_role(const InitCheck& check, std::int32_t index);
 
 // The line of the string at a byte offset, 1-based.
 std::int32_t line_at(const InitCheck& check, std::int32_t offset);

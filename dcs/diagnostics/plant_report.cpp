@@ -13,12 +13,12 @@
 
 namespace {
 
-// What the report keeps between entry points: the last initialization
-// string, for the reasons of unbound items, and the failed-read counts.
+// What the report keeps between entry points: the check of the last load,
+// with the string as the loader cut it, for the reasons of unbound items;
+// and the failed-read counts.
 struct PlantReport {
-  char* InitText;
-  std::int32_t InitLength;
-  bool LoadOpened;  // the current load's section was begun when the string was seen
+  InitCheck Check;
+  LoadObserver Observer;
   ReadFailures Failures;
 };
 
@@ -72,35 +72,14 @@ void write_load_warning(ReportFile& file, std::uint8_t kind, std::int32_t length
   write_warning(&file, none, warning);
 }
 
-// Keeps the string for DCSConfigure's reasons.
-void keep_init_text(ReportFile& file, const char* text, std::int32_t length) {
-  std::free(plant_report.InitText);
-  plant_report.InitLength = length;
-  plant_report.InitText = static_cast<char*>(std::malloc(static_cast<std::size_t>(length) + 1));
-  if (plant_report.InitText == nullptr) {
-    write_line(file,
-               "report: memory for a copy of the string was not obtained; the reasons of unbound "
-               "items rest on the catalogue alone");
-    return;
-  }
-  std::memcpy(plant_report.InitText, text, static_cast<std::size_t>(length) + 1);
-}
-
-void init_string_seen(const char* text, std::int32_t length) {
-  ReportFile file;
-  if (!open_report_file(file)) return;
-  plant_report.LoadOpened = true;
-  write_size(file, length);
-  InitCheck check;
-  check_init_string(check, text, length);
+// What the load's check found: how far the string was read, and its
+// warnings.
+void write_check(ReportFile& file, const InitCheck& check) {
   char buffer[LINE_SIZE];
   MessageText reading = message_text(buffer, sizeof buffer);
   init_reading_text(check, reading);
   write_text(file, "reading: %s", buffer);
   for_each_init_warning(check, write_warning, &file);
-  release_init_check(check);
-  keep_init_text(file, text, length);
-  close_report_file(file);
 }
 
 void write_refusal(ReportFile& file, ConfigureResult result) {
@@ -129,33 +108,79 @@ bool has_driver_fields(const DCSValue* fields, bool declared) {
   return declared && fields != nullptr && slot_text(fields[SLOT_TAG]) != nullptr;
 }
 
-// The tag of each item the configure left unbound; null for the others.
-template <typename Item>
-void unbound_tags(const Item* items, std::int32_t count, bool declared, bool controller,
-                  const char** tags) {
+// Calls each(index, binding) for every item of a list with the driver's
+// fields, none(index) for every other.
+template <typename Item, typename Each, typename None>
+void for_each_item(const Item* items, std::int32_t count, bool declared, bool controller, Each each,
+                   None none) {
   for (std::int32_t i = 0; i < count; ++i) {
     const DCSValue* fields = items[i].Fields;
-    bool unbound = has_driver_fields(fields, declared) &&
-                   bound_table(controller, slot_int(fields[SLOT_TYPE])) == nullptr;
-    tags[i] = unbound ? slot_text(fields[SLOT_TAG]) : nullptr;
+    if (!has_driver_fields(fields, declared)) {
+      none(i);
+      continue;
+    }
+    ItemBinding item = {
+        controller,           slot_text(fields[SLOT_TAG]), slot_int(fields[SLOT_DS]),
+        items[i].Active != 0, slot_int(fields[SLOT_TYPE]), slot_int(fields[SLOT_STRUCT_IDX])};
+    each(i, item);
   }
 }
 
-// The tags that resemble each unbound item's, controllers before process
-// variables; `tags` holds the items' tags for as long as `found` lives.
-// Memory refused leaves the items without suggestions.
+// The same over the controllers, then the process variables; none(kind,
+// index).
+template <typename Each, typename None>
+void for_each_binding(const DCSData* data, Each each, None none) {
+  for_each_item(data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, true, each,
+                [&none](std::int32_t i) { none("controller", i); });
+  for_each_item(data->PV, data->PVCnt, data->PVDefCnt >= DRIVER_FIELDS, false, each,
+                [&none](std::int32_t i) { none("process variable", i); });
+}
+
+bool is_unbound(const ItemBinding& item) {
+  return bound_table(item.Controller, item.Code) == nullptr;
+}
+
+// The lookups for the reasons, over the tags of the unbound items.
+void seek_unbound_items(UnboundReasons& reasons, const DCSData* data,
+                        const TagCatalogue& catalogue) {
+  auto none = [](const char*, std::int32_t) {};
+  std::int32_t count = 0;
+  for_each_binding(
+      data, [&count](std::int32_t, const ItemBinding& item) { count += is_unbound(item); }, none);
+  const InitCheck* check = plant_report.Check.Text != nullptr ? &plant_report.Check : nullptr;
+  begin_unbound_reasons(reasons, catalogue, check, count);
+  for_each_binding(
+      data,
+      [&reasons](std::int32_t, const ItemBinding& item) {
+        if (is_unbound(item)) seek_unbound_tag(reasons, item.Tag);
+      },
+      none);
+  find_unbound_tags(reasons);
+}
+
+// An item's place among all, controllers first, as the suggestions count.
+std::int32_t item_position(const DCSData* data, const ItemBinding& item, std::int32_t i) {
+  return item.Controller ? i : (data->CtrlCnt > 0 ? data->CtrlCnt : 0) + i;
+}
+
+// The tags that resemble each unbound item's; `tags` holds the items' tags
+// (null for the others) for as long as `found` lives. Memory refused leaves
+// the items without suggestions.
 void suggest(ReportFile& file, const DCSData* data, const TagCatalogue& catalogue,
              TagSuggestions& found, const char**& tags) {
   found = {};
-  std::int32_t controllers = data->CtrlCnt > 0 ? data->CtrlCnt : 0;
-  std::int32_t count = controllers + (data->PVCnt > 0 ? data->PVCnt : 0);
+  std::int32_t count =
+      (data->CtrlCnt > 0 ? data->CtrlCnt : 0) + (data->PVCnt > 0 ? data->PVCnt : 0);
   tags = count > 0 ? static_cast<const char**>(
-                         std::malloc(sizeof(const char*) * static_cast<std::size_t>(count)))
+                         std::calloc(static_cast<std::size_t>(count), sizeof(const char*)))
                    : nullptr;
   if (tags != nullptr) {
-    unbound_tags(data->Ctrl, controllers, data->CtrlDefCnt >= DRIVER_FIELDS, true, tags);
-    unbound_tags(data->PV, count - controllers, data->PVDefCnt >= DRIVER_FIELDS, false,
-                 tags + controllers);
+    for_each_binding(
+        data,
+        [&](std::int32_t i, const ItemBinding& item) {
+          if (is_unbound(item)) tags[item_position(data, item, i)] = item.Tag;
+        },
+        [](const char*, std::int32_t) {});
     if (find_suggestions(found, catalogue, tags, count)) return;
   }
   if (count > 0) {
@@ -165,46 +190,33 @@ void suggest(ReportFile& file, const DCSData* data, const TagCatalogue& catalogu
   }
 }
 
-template <typename Item>
-void write_items(ReportFile& file, const Item* items, std::int32_t count, bool declared,
-                 bool controller, const TagCatalogue& catalogue, const InitCheck* check,
-                 const TagSuggestions& suggestions, std::int32_t first) {
-  const char* kind = controller ? "controller" : "process variable";
-  for (std::int32_t i = 0; i < count; ++i) {
-    const DCSValue* fields = items[i].Fields;
-    if (!has_driver_fields(fields, declared)) {
-      write_text(file, "%s %d: no driver fields", kind, i);
-      continue;
-    }
-    ItemBinding item = {
-        controller,           slot_text(fields[SLOT_TAG]), slot_int(fields[SLOT_DS]),
-        items[i].Active != 0, slot_int(fields[SLOT_TYPE]), slot_int(fields[SLOT_STRUCT_IDX])};
-    char buffer[LINE_SIZE];
-    MessageText text = message_text(buffer, sizeof buffer);
-    append_text(text, "%s %d ", kind, i);
-    item_binding_text(item, catalogue, check, suggestions_for(suggestions, first + i), text);
-    write_line(file, buffer);
-  }
-}
-
 void write_bindings(ReportFile& file, const DCSData* data, const TagCatalogue& catalogue) {
-  InitCheck check = {};
-  bool checked = plant_report.InitText != nullptr;
-  if (checked && !check_init_string(check, plant_report.InitText, plant_report.InitLength)) {
+  UnboundReasons reasons;
+  seek_unbound_items(reasons, data, catalogue);
+  if (!reasons.Complete) {
     write_line(file,
-               "report: memory for the check of the string was not obtained; the reasons may "
-               "be incomplete");
+               "report: memory for the reasons of unbound items was not obtained; they are "
+               "listed without them");
   }
   TagSuggestions suggestions;
   const char** tags;
   suggest(file, data, catalogue, suggestions, tags);
-  write_items(file, data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, true, catalogue,
-              checked ? &check : nullptr, suggestions, 0);
-  write_items(file, data->PV, data->PVCnt, data->PVDefCnt >= DRIVER_FIELDS, false, catalogue,
-              checked ? &check : nullptr, suggestions, data->CtrlCnt > 0 ? data->CtrlCnt : 0);
+  for_each_binding(
+      data,
+      [&](std::int32_t i, const ItemBinding& item) {
+        char buffer[LINE_SIZE];
+        MessageText text = message_text(buffer, sizeof buffer);
+        append_text(text, "%s %d ", item.Controller ? "controller" : "process variable", i);
+        item_binding_text(item, reasons, suggestions_for(suggestions, item_position(data, item, i)),
+                          text);
+        write_line(file, buffer);
+      },
+      [&file](const char* kind, std::int32_t i) {
+        write_text(file, "%s %d: no driver fields", kind, i);
+      });
   release_suggestions(suggestions);
   std::free(tags);
-  release_init_check(check);
+  release_unbound_reasons(reasons);
 }
 
 void start_counting(ReportFile& file, const DCSData* data, bool on) {
@@ -224,19 +236,27 @@ void start_counting(ReportFile& file, const DCSData* data, bool on) {
 
 }  // namespace
 
-InitStringSeen report_init_string_hook() {
-  plant_report.LoadOpened = false;
-  return report_requested() ? init_string_seen : nullptr;
+const LoadObserver* report_load_observer() {
+  release_init_check(plant_report.Check);
+  // A file that cannot be opened gets no report: the load costs nothing more.
+  ReportFile file;
+  if (!open_report_file(file)) return nullptr;
+  close_report_file(file);
+  plant_report.Observer = init_check_observer(plant_report.Check);
+  return &plant_report.Observer;
 }
 
 void report_load(const TagCatalogue& catalogue, const LoadOutcome& outcome) {
   ReportFile file;
   if (!open_report_file(file)) return;
-  if (!plant_report.LoadOpened) {
-    write_size(file, outcome.Length);
-    if (outcome.Result == LOAD_TOO_SHORT) write_load_warning(file, WARN_TOO_SHORT, outcome.Length);
+  write_size(file, outcome.Length);
+  if (plant_report.Check.Text != nullptr) {
+    write_check(file, plant_report.Check);
+  } else if (outcome.Result == LOAD_TOO_SHORT) {
+    write_load_warning(file, WARN_TOO_SHORT, outcome.Length);
+  } else if (outcome.Result == LOAD_OUT_OF_MEMORY) {
+    write_load_warning(file, WARN_OUT_OF_MEMORY, 0);
   }
-  if (outcome.Result == LOAD_OUT_OF_MEMORY) write_load_warning(file, WARN_OUT_OF_MEMORY, 0);
   if (catalogue_exists(catalogue)) {
     char buffer[LINE_SIZE];
     MessageText summary = message_text(buffer, sizeof buffer);
@@ -297,7 +317,7 @@ void report_failed_reads(const char* entry_point) {
 }
 
 void release_report() {
-  std::free(plant_report.InitText);
+  release_init_check(plant_report.Check);
   std::free(plant_report.Failures.Controllers);
   plant_report = {};
 }

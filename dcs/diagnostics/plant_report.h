@@ -13,9 +13,9 @@
 #include "emulator/exchange.h"
 #include "record/dcs_data.h"
 
-// What the load hands the initialization string to before reading it; null
-// while the report is off.
-InitStringSeen report_init_string_hook();
+// What watches the load read the initialization string; null while the
+// report is off. Each call forgets the check of the load before.
+const LoadObserver* report_load_observer();
 void report_load(const TagCatalogue& catalogue, const LoadOutcome& outcome);
 
 // Writes the bindings, and starts counting failed reads: the counts live in

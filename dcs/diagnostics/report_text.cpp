@@ -13,7 +13,8 @@ void init_reading_text(const InitCheck& check, MessageText& text) {
   if (check.Length <= EMPTY_INIT_LENGTH) {
     append_text(text, "not read: too short");
   } else if (check.StopToken >= 0) {
-    append_text(text, "stopped at line %d: an empty token", check.Tokens[check.StopToken].Line);
+    append_text(text, "stopped at line %d: an empty token",
+                init_token(check, check.StopToken).Line);
   } else if (check.Stop == STOP_OUT_OF_MEMORY) {
     append_text(text, "stopped early: out of memory");
   } else {
@@ -31,21 +32,22 @@ const char* bound_table(bool controller, std::int32_t code) {
   return kind == NO_KIND ? nullptr : TAG_KINDS[kind].Name;
 }
 
-void item_binding_text(const ItemBinding& item, const TagCatalogue& catalogue,
-                       const InitCheck* check, const ItemSuggestions* suggestions,
-                       MessageText& text) {
+std::size_t item_binding_text(const ItemBinding& item, const UnboundReasons& reasons,
+                              const ItemSuggestions* suggestions, MessageText& text) {
   append_text(text, "%s ds %d%s: ", item.Tag, item.Ds, item.Active ? "" : " (inactive)");
   const char* table = bound_table(item.Controller, item.Code);
   if (table == nullptr) {
     append_text(text, "unbound: ");
-    unbound_reason(catalogue, check, item.Controller, item.Tag, item.Ds, text);
-    append_suggestions(text, catalogue, suggestions);
-    return;
+    std::size_t reason = text.Length;
+    unbound_reason(reasons, item.Controller, item.Tag, item.Ds, text);
+    append_suggestions(text, *reasons.Catalogue, suggestions);
+    return reason;
   }
   append_text(text, "code %d, %s[%d]", item.Code, table, item.Index);
   if (step_kind(item.Controller, item.Code) == NO_KIND) {
     append_text(text, ", which process variables do not write");
   }
+  return text.Length;
 }
 
 void failed_reads_text(std::int32_t count, std::int32_t last_status, MessageText& text) {

@@ -28,7 +28,7 @@ void DCSInitialize(void) {}
 void DCSLoad(DCSData* data) {
   begin_load_messages();
   declare_fields(data);
-  LoadOutcome outcome = load_catalogue(tag_catalogue, report_init_string_hook());
+  LoadOutcome outcome = load_catalogue(tag_catalogue, report_load_observer());
   end_load_messages();
   report_load(tag_catalogue, outcome);
 }

@@ -25,7 +25,7 @@ constexpr char NO_CATALOGUE_TEXT[] =
 
 }  // namespace
 
-LoadOutcome load_catalogue(TagCatalogue& catalogue, InitStringSeen seen) {
+LoadOutcome load_catalogue(TagCatalogue& catalogue, const LoadObserver* observer) {
   std::int32_t length = EmuGetInitLength();
   if (length <= EMPTY_INIT_LENGTH) {
     show_message(LOAD_WARNING_TEXT, LOAD_WARNING_CAPTION);
@@ -43,11 +43,11 @@ LoadOutcome load_catalogue(TagCatalogue& catalogue, InitStringSeen seen) {
   }
   EmuGetInitString(text);
   text[length] = '\0';
-  if (seen != nullptr) seen(text, length);
+  if (observer != nullptr) observer->Begin(observer->Context, text, length);
   TableCapacities capacity = {};
-  bool complete = append_untrimmed(catalogue, text, capacity);
+  bool complete = append_untrimmed(catalogue, text, capacity, observer);
   // Trimming may copy a table; without the buffer the heap holds less.
-  std::free(text);
+  if (observer == nullptr || !observer->Keep(observer->Context, text)) std::free(text);
   trim_tables(catalogue, capacity);
   // The tags read so far stay; the user learns that the list is incomplete.
   if (!complete) show_load_out_of_memory();

@@ -11,8 +11,8 @@
 
 // The second half of DCSLoad: asks the emulator for its initialization
 // string and appends its tags, or shows the load warning when it holds none.
-// `seen` is shown the string before it is cut into tokens.
-LoadOutcome load_catalogue(TagCatalogue& catalogue, InitStringSeen seen = nullptr);
+// An observer is shown the string, then the load, and may keep the string.
+LoadOutcome load_catalogue(TagCatalogue& catalogue, const LoadObserver* observer = nullptr);
 
 // DCSConfigure's checks, in order, each with its message; then the binding.
 // Says which check refused the link, or CONFIGURE_BOUND.
