@@ -206,9 +206,11 @@ void BM_CheckString(benchmark::State& state) {
   const std::string& text = cached_plant_string(state.range(0));
   for (auto _ : state) {
     InitCheck check;
-    check_init_string(check, text.c_str(), static_cast<std::int32_t>(text.size()));
+    TagCatalogue catalogue = {};
+    check_init_string(check, catalogue, text.c_str(), static_cast<std::int32_t>(text.size()));
     benchmark::DoNotOptimize(check.TokenCount);
     release_init_check(check);
+    release_catalogue(catalogue);
   }
 }
 void BM_LoadMoving(benchmark::State& state) { load_with_heap(state, CORVA_HEAP_MOVING); }
