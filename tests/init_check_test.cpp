@@ -439,6 +439,21 @@ TEST_F(InitCheckTest, MemoryRefusedToTheCheckLeavesNoRecordHalfRead) {
   const int fields = TAG_KINDS[KIND_DCD].RecordTokens;
   bool refused_mid_record = false;
   corva_reset();
+  {
+    // The first block is the check's copy of the string: without it the
+    // check holds nothing and says it is incomplete.
+    corva_fail_allocation(1, 0);
+    InitCheck check{};
+    TagCatalogue catalogue{};
+    EXPECT_FALSE(
+        check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size())));
+    corva_fail_allocation(0, 0);
+    EXPECT_FALSE(check.Complete);
+    EXPECT_EQ(check.TokenCount, 0);
+    release_init_check(check);
+    release_catalogue(catalogue);
+  }
+  corva_reset();
   { Checked whole(text); }
   long allocations = corva_allocations();
   for (long n = allocations - 30; n <= allocations; ++n) {

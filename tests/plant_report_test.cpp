@@ -37,7 +37,7 @@ const std::string kTags =
 
 const Plant kPlant = {kTags,
                       {{"VALVE", 1, 1}, {"CMD", 1, 1}, {"VALEV", 1, 1}, {"LEVEL", 1, 0}},
-                      {{"level", 1, 1}, {"RUN", 2, 1}},
+                      {{"level", 1, 1}, {"RUN", 2, 1}, {"ERR", 1, 1}},
                       3};
 
 // What the host and the emulator see of a run.
@@ -169,6 +169,7 @@ TEST_F(PlantReportTest, TheReportSaysWhatWasLoadedBoundAndReadBadly) {
        "controllers do not read (they read AO, DO, DCD and CALC)\n"
        "process variable 0 level ds 1: code 1, AI[0]\n"
        "process variable 1 RUN ds 2: unbound: \"RUN\" exists with other data sets only: 1 (DI)\n"
+       "process variable 2 ERR ds 1: code 4, CALC[0], which process variables do not write\n"
        "result: 1, the link is enabled\n"
        "== DCSReset\n"
        "controller 1: 3 failed reads, the last with status 5\n"

@@ -235,12 +235,6 @@ std::int32_t find_in_table(const TagCatalogue& catalogue, int kind, const char* 
   return at;
 }
 
-std::int32_t tag_count(const TagCatalogue& catalogue) {
-  std::int32_t count = 0;
-  for_each_table(catalogue, [&count](const auto& table) { count += table.Count; });
-  return count;
-}
-
 bool append_tags_checked(TagCatalogue& catalogue, char* text, const LoadObserver* observer) {
   TableCapacities capacity = {};
   bool stored = append_untrimmed(catalogue, text, capacity, observer);

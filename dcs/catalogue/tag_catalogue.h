@@ -108,9 +108,6 @@ bool catalogue_exists(const TagCatalogue& catalogue);
 // NO_KIND.
 int section_of(const char* token);
 
-// The entries of all six tables together.
-std::int32_t tag_count(const TagCatalogue& catalogue);
-
 // The index of the first entry of the table of `kind` with the tag's name
 // (as same_tag_name compares it) and the data set `ds`; -1 when there is
 // none, or no table of that kind.
