@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <random>
 #include <string>
@@ -17,6 +18,7 @@
 #include "catalogue/numbers.h"
 #include "catalogue/tag_catalogue.h"
 #include "corva/corva_control.h"
+#include "diagnostics/init_check.h"
 #include "dravlink/dravlink_control.h"
 #include "driver/entry_points.h"
 #include "emulator/dravlink.h"
@@ -133,6 +135,82 @@ void load_with_heap(benchmark::State& state, CorvaHeapMode mode) {
 }
 
 void BM_LoadPassthrough(benchmark::State& state) { load_with_heap(state, CORVA_HEAP_PASSTHROUGH); }
+
+// The plant report's file, in a directory of its own that is removed at
+// exit; the report is on while DRAVIK32_REPORT names the file.
+class ReportSwitch {
+ public:
+  ReportSwitch() {
+    char pattern[] = "/tmp/driver_bench.XXXXXX";
+    if (mkdtemp(pattern) != nullptr) directory_ = pattern;
+  }
+  ~ReportSwitch() {
+    if (!directory_.empty()) std::filesystem::remove_all(directory_);
+  }
+  ReportSwitch(const ReportSwitch&) = delete;
+  ReportSwitch& operator=(const ReportSwitch&) = delete;
+
+  void turn(bool on) {
+    if (on && !directory_.empty()) {
+      setenv("DRAVIK32_REPORT", (directory_ + "/report.txt").c_str(), 1);
+    } else {
+      unsetenv("DRAVIK32_REPORT");
+    }
+  }
+  // The report grows with every run: each run starts a new one.
+  void empty() const {
+    if (!directory_.empty()) std::filesystem::remove(directory_ + "/report.txt");
+  }
+
+ private:
+  std::string directory_;
+};
+
+ReportSwitch& report_switch() {
+  static ReportSwitch the_switch;
+  return the_switch;
+}
+
+// DCSLoad with the plant report off (0) or on (1): the peak of the host's
+// heap during the load, beside the string's length.
+void BM_LoadReport(benchmark::State& state) {
+  report_switch().turn(state.range(1) != 0);
+  const std::string& text = cached_plant_string(state.range(0));
+  corva_reset();
+  dravlink_reset();
+  offer(text);
+  HostRecord record;
+  std::size_t peak = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    report_switch().empty();
+    std::size_t before = corva_live_bytes();
+    corva_reset();
+    corva_set_heap_mode(CORVA_HEAP_PASSTHROUGH);
+    state.ResumeTiming();
+    DCSLoad(record.get());
+    state.PauseTiming();
+    peak = corva_peak_bytes() - before;
+    DCSDestroy(record.get());
+    state.ResumeTiming();
+  }
+  report_switch().turn(false);
+  state.counters["peak_bytes"] = static_cast<double>(peak);
+  state.counters["string_bytes"] = static_cast<double>(text.size() + 1);
+  corva_reset();
+}
+
+// The check of the string that the plant report and `dravik-host check`
+// make, the reference being DCSLoad of the same string.
+void BM_CheckString(benchmark::State& state) {
+  const std::string& text = cached_plant_string(state.range(0));
+  for (auto _ : state) {
+    InitCheck check;
+    check_init_string(check, text.c_str(), static_cast<std::int32_t>(text.size()));
+    benchmark::DoNotOptimize(check.TokenCount);
+    release_init_check(check);
+  }
+}
 void BM_LoadMoving(benchmark::State& state) { load_with_heap(state, CORVA_HEAP_MOVING); }
 
 // The floor for one pass: strpbrk from delimiter to delimiter over the string.
@@ -149,10 +227,12 @@ void BM_StrpbrkPass(benchmark::State& state) {
 
 // A loaded catalogue of n records per table and a record with k controllers
 // and k process variables. Controllers name AO, DO, DCD and CALC tags in turn
-// and process variables AI and DI tags; some names differ in case, and with
-// `unmatched` one item in ten names no tag at all.
+// and process variables AI and DI tags; some names differ in case, and one
+// item in ten (or none, or every one) names no tag at all: its tag has one
+// letter too many.
+enum Misses { MISS_NONE, MISS_ONE_IN_TEN, MISS_ALL };
 struct Plant {
-  explicit Plant(std::int64_t n, std::int64_t k, bool unmatched = true) : unmatched(unmatched) {
+  explicit Plant(std::int64_t n, std::int64_t k, Misses misses = MISS_ONE_IN_TEN) : misses(misses) {
     corva_reset();
     corva_set_heap_mode(CORVA_HEAP_PASSTHROUGH);
     dravlink_reset();
@@ -177,7 +257,8 @@ struct Plant {
   void add_item(bool controller, int table, std::int64_t n, std::mt19937& random) {
     std::int64_t i = static_cast<std::int64_t>(random() % static_cast<unsigned>(n));
     std::string name = tag_name(table, i);
-    if (unmatched && random() % 10 == 0) name += "X";
+    bool miss = random() % 10 == 0;
+    if (misses == MISS_ALL || (misses == MISS_ONE_IN_TEN && miss)) name += "X";
     if (random() % 4 == 0) name[0] = static_cast<char>(name[0] - 'A' + 'a');
     if (controller) {
       record.add_controller(name.c_str(), data_set(i));
@@ -200,7 +281,7 @@ struct Plant {
     return result;
   }
 
-  bool unmatched;
+  Misses misses;
   HostRecord record;
 };
 
@@ -242,10 +323,38 @@ void configure(benchmark::State& state, bool indexed) {
 }
 
 void BM_Configure(benchmark::State& state) { configure(state, true); }
+
+// DCSConfigure of K items (half of them controllers) of which none names a
+// tag, with the plant report off (0) or on (1) from the load on: its time,
+// and the peak of the host's heap during it and what it leaves live.
+void BM_ConfigureReport(benchmark::State& state) {
+  report_switch().turn(state.range(2) != 0);
+  Plant plant(state.range(0), state.range(1) / 2, MISS_ALL);
+  std::size_t peak = 0;
+  std::size_t kept = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    report_switch().empty();
+    std::size_t before = corva_live_bytes();
+    corva_reset();
+    corva_set_heap_mode(CORVA_HEAP_PASSTHROUGH);
+    state.ResumeTiming();
+    if (DCSConfigure(plant.record.get()) != 1) state.SkipWithError("DCSConfigure refused the link");
+    state.PauseTiming();
+    peak = corva_peak_bytes() - before;
+    kept = corva_live_bytes() - before;
+    state.ResumeTiming();
+  }
+  report_switch().turn(false);
+  state.counters["peak_bytes"] = static_cast<double>(peak);
+  state.counters["kept_bytes"] = static_cast<double>(kept);
+  state.counters["string_bytes"] =
+      static_cast<double>(cached_plant_string(state.range(0)).size() + 1);
+}
 void BM_ConfigureLinear(benchmark::State& state) { configure(state, false); }
 
 void BM_Simulate(benchmark::State& state) {
-  Plant plant(kLargest, state.range(0), false);
+  Plant plant(kLargest, state.range(0), MISS_NONE);
   DCSConfigure(plant.record.get());
   dravlink_set_lean(1);
   for (auto _ : state) DCSSimulate(plant.record.get());
@@ -261,7 +370,7 @@ void BM_Simulate(benchmark::State& state) {
 // step's own code; without it they come from a packed array, which also
 // counts the reading of the host's record against the step.
 void bare_calls(benchmark::State& state, bool from_record) {
-  Plant plant(kLargest, state.range(0), false);
+  Plant plant(kLargest, state.range(0), MISS_NONE);
   DCSConfigure(plant.record.get());
   dravlink_clear_calls();
   DCSSimulate(plant.record.get());
@@ -365,6 +474,19 @@ void binding_sizes(benchmark::internal::Benchmark* b) {
     for (std::int64_t k : kItems) b->Args({n, k});
   }
 }
+// The report's sizes at the largest catalogue, and the smallest for the
+// tests' run.
+void report_sizes(benchmark::internal::Benchmark* b) {
+  for (int on : {0, 1}) {
+    b->Args({1000, 100, on});
+    for (std::int64_t k : {1000, 10000}) b->Args({kLargest, k, on});
+  }
+}
+void load_report_sizes(benchmark::internal::Benchmark* b) {
+  for (int on : {0, 1}) {
+    for (std::int64_t n : {std::int64_t{1000}, kLargest}) b->Args({n, on});
+  }
+}
 void item_sizes(benchmark::internal::Benchmark* b) {
   for (std::int64_t k : kItems) b->Arg(k);
 }
@@ -374,6 +496,9 @@ BENCHMARK(BM_LoadPassthrough)->Apply(record_sizes)->Unit(benchmark::kMillisecond
 BENCHMARK(BM_LoadMoving)->Apply(record_sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Configure)->Apply(binding_sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConfigureLinear)->Apply(binding_sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadReport)->Apply(load_report_sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConfigureReport)->Apply(report_sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckString)->Apply(record_sizes)->Unit(benchmark::kMillisecond);
 // A step takes microseconds, so other work on the machine moves it most:
 // more and shorter repetitions give a least time that stands still.
 void step_sizes(benchmark::internal::Benchmark* b) {

@@ -21,6 +21,7 @@
 #include "check_command.h"
 #include "command_line.h"
 #include "corva/corva_control.h"
+#include "diagnostics/suggestions.h"
 #include "diagnostics/unbound_reason.h"
 #include "exit_status.h"
 #include "host_platform.h"
@@ -46,32 +47,61 @@ class DriverMessages {
 };
 
 std::string reason_for(const InitCheck& check, bool controller, const std::string& tag,
-                       std::int32_t ds) {
+                       std::int32_t ds, const ItemSuggestions* suggestions) {
   char buffer[1024];
   MessageText text = message_text(buffer, sizeof buffer);
   unbound_reason(check.Catalogue, &check, controller, tag.c_str(), ds, text);
+  append_suggestions(text, check.Catalogue, suggestions);
   return buffer;
+}
+
+std::vector<SuggestionNote> suggestion_notes(const TagCatalogue& catalogue,
+                                             const ItemSuggestions* suggestions) {
+  std::vector<SuggestionNote> notes;
+  for (int i = 0; suggestions != nullptr && i < suggestions->Count; ++i) {
+    const TagSuggestion& each = suggestions->Tags[i];
+    SuggestedTag tag = suggested_tag(catalogue, each);
+    notes.push_back({tag.Name, TAG_KINDS[each.Kind].Name, each.Entry, tag.Ds});
+  }
+  return notes;
 }
 
 // Reports every item's binding; returns how many items are unbound.
 int report_bindings(Report& report, const Case& plan, HostRecord& record, const InitCheck& check) {
+  // The tag of each unbound item, controllers first, for the suggestions.
+  std::vector<const char*> unbound_tags;
+  for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
+    std::int32_t code = slot_int(record.ctrl(static_cast<int>(i)).Fields[SLOT_TYPE]);
+    unbound_tags.push_back(bound_table(true, code) ? nullptr : plan.controllers[i].tag.c_str());
+  }
+  for (std::size_t i = 0; i < plan.points.size(); ++i) {
+    std::int32_t code = slot_int(record.pv(static_cast<int>(i)).Fields[SLOT_TYPE]);
+    unbound_tags.push_back(bound_table(false, code) ? nullptr : plan.points[i].tag.c_str());
+  }
+  TagSuggestions suggestions;
+  find_suggestions(suggestions, check.Catalogue, unbound_tags.data(),
+                   static_cast<std::int32_t>(unbound_tags.size()));
+  std::int32_t position = 0;
   int unbound = 0;
   auto describe = [&](bool controller, const std::string& name, const std::string& tag,
                       std::int32_t ds, bool active, DCSValue* fields) {
     std::int32_t code = slot_int(fields[SLOT_TYPE]);
+    const ItemSuggestions* suggested = suggestions_for(suggestions, position++);
     BindingNote item{controller, name,
                      tag,        ds,
                      active,     bound_table(controller, code),
                      code,       slot_int(fields[SLOT_STRUCT_IDX]),
-                     "",         ""};
+                     "",         "",
+                     {}};
     if (item.table == nullptr) {
-      item.reason = reason_for(check, controller, tag, ds);
+      item.reason = reason_for(check, controller, tag, ds, suggested);
+      item.suggestions = suggestion_notes(check.Catalogue, suggested);
       ++unbound;
     }
     char line[1024];
     MessageText text = message_text(line, sizeof line);
     item_binding_text({controller, tag.c_str(), ds, active, code, item.index}, check.Catalogue,
-                      &check, text);
+                      &check, suggested, text);
     item.line = line;
     report.binding(item);
   };
@@ -83,6 +113,7 @@ int report_bindings(Report& report, const Case& plan, HostRecord& record, const 
     const PointItem& p = plan.points[i];
     describe(false, p.name, p.tag, p.ds, p.active, record.pv(static_cast<int>(i)).Fields);
   }
+  release_suggestions(suggestions);
   return unbound;
 }
 

@@ -128,6 +128,12 @@ void Report::binding(const BindingNote& item) {
       entry["index"] = item.index;
     } else {
       entry["reason"] = item.reason;
+      nlohmann::ordered_json suggestions = nlohmann::ordered_json::array();
+      for (const SuggestionNote& each : item.suggestions) {
+        suggestions.push_back(
+            {{"tag", each.tag}, {"table", each.table}, {"index", each.index}, {"ds", each.ds}});
+      }
+      entry["suggestions"] = suggestions;
     }
     return json_add("bindings", entry);
   }

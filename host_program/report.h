@@ -36,6 +36,14 @@ struct Cell {
   bool valid = true;            // a reading's verdict
 };
 
+// A catalogue tag whose name resembles an unbound item's tag.
+struct SuggestionNote {
+  std::string tag;
+  const char* table;
+  std::int32_t index;
+  std::int32_t ds;
+};
+
 // An item's binding as the driver wrote it, or why there is none.
 struct BindingNote {
   bool controller;
@@ -48,6 +56,7 @@ struct BindingNote {
   std::int32_t index;
   std::string reason;  // why it is unbound
   std::string line;    // the binding or the reason, after the item's label, as the driver words it
+  std::vector<SuggestionNote> suggestions;  // of an unbound item, the first three
 };
 
 class Report {

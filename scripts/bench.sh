@@ -33,6 +33,8 @@ def get(name):
     return runs.get(name)
 
 def ms(value):
+    if value >= 10000:
+        return f"{value / 1000:.1f} s"
     return f"{value:.3f} ms" if value < 10 else f"{value:.1f} ms"
 
 rows = []
@@ -62,6 +64,40 @@ for name in sorted((n for n in runs if n.startswith("BM_Configure/")),
     if linear:
         row("DCSConfigure (index)", f"N={n} K={k}", ms(indexed["ms"]),
             f"linear search {ms(linear['ms'])}", f"{linear['ms'] / indexed['ms']:.0f}x faster")
+
+def mb(value):
+    return f"{value / 1e6:.3f} MB"
+
+for name in sorted((n for n in runs if n.startswith("BM_LoadReport/") and n.endswith("/1")),
+                   key=lambda n: int(n.split("/")[1])):
+    n = name.split("/")[1]
+    on, off = get(name), get(f"BM_LoadReport/{n}/0")
+    if off:
+        row("peak heap during DCSLoad, report on", f"N={n}", mb(on["peak_bytes"]),
+            f"report off {mb(off['peak_bytes'])}",
+            f"+{(on['peak_bytes'] - off['peak_bytes']) / on['string_bytes']:.2f}x the string")
+
+for name in sorted((n for n in runs if n.startswith("BM_ConfigureReport/") and n.endswith("/1")),
+                   key=lambda n: [int(x) for x in n.split("/")[1:]]):
+    n, k = name.split("/")[1:3]
+    on, off = get(name), get(f"BM_ConfigureReport/{n}/{k}/0")
+    if off:
+        size = f"N={n} K={k} unbound"
+        row("DCSConfigure, report on", size, ms(on["ms"]), f"report off {ms(off['ms'])}",
+            f"{on['ms'] / off['ms']:.2f}x")
+        row("peak heap during DCSConfigure, report on", size, mb(on["peak_bytes"]),
+            f"report off {mb(off['peak_bytes'])}",
+            f"+{(on['peak_bytes'] - off['peak_bytes']) / on['string_bytes']:.2f}x the string")
+        row("heap kept after DCSConfigure, report on", size, mb(on["kept_bytes"]),
+            f"report off {mb(off['kept_bytes'])}", "")
+
+for name in sorted((n for n in runs if n.startswith("BM_CheckString/")),
+                   key=lambda n: int(n.split("/")[1])):
+    n = name.split("/")[1]
+    check, load = get(name), get(f"BM_LoadPassthrough/{n}")
+    if load:
+        row("check of the string", f"N={n}", ms(check["ms"]), f"DCSLoad {ms(load['ms'])}",
+            f"{check['ms'] / load['ms']:.2f}x")
 
 for name in sorted((n for n in runs if n.startswith("BM_Simulate/")),
                    key=lambda n: int(n.split("/")[1])):

@@ -2,7 +2,7 @@
 #pragma once
 
 // The letters A to Z as a to z; every other byte as it is.
-inline unsigned char fold_letter(unsigned char c) {
+constexpr unsigned char fold_letter(unsigned char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
 }
 

@@ -5,6 +5,7 @@
 
 #include "diagnostics/init_check.h"
 #include "diagnostics/report_text.h"
+#include "diagnostics/suggestions.h"
 #include "host/report_file.h"
 #include "record/fields.h"
 #include "release.h"
@@ -121,13 +122,54 @@ const char* refusal_text(ConfigureResult result) {
   }
 }
 
+bool has_driver_fields(const DCSValue* fields, bool declared) {
+  return declared && fields != nullptr && slot_text(fields[SLOT_TAG]) != nullptr;
+}
+
+// The tag of each item the configure left unbound; null for the others.
+template <typename Item>
+void unbound_tags(const Item* items, std::int32_t count, bool declared, bool controller,
+                  const char** tags) {
+  for (std::int32_t i = 0; i < count; ++i) {
+    const DCSValue* fields = items[i].Fields;
+    bool unbound = has_driver_fields(fields, declared) &&
+                   bound_table(controller, slot_int(fields[SLOT_TYPE])) == nullptr;
+    tags[i] = unbound ? slot_text(fields[SLOT_TAG]) : nullptr;
+  }
+}
+
+// The tags that resemble each unbound item's, controllers before process
+// variables; `tags` holds the items' tags for as long as `found` lives.
+// Memory refused leaves the items without suggestions.
+void suggest(ReportFile& file, const DCSData* data, const TagCatalogue& catalogue,
+             TagSuggestions& found, const char**& tags) {
+  found = {};
+  std::int32_t controllers = data->CtrlCnt > 0 ? data->CtrlCnt : 0;
+  std::int32_t count = controllers + (data->PVCnt > 0 ? data->PVCnt : 0);
+  tags = count > 0 ? static_cast<const char**>(
+                         std::malloc(sizeof(const char*) * static_cast<std::size_t>(count)))
+                   : nullptr;
+  if (tags != nullptr) {
+    unbound_tags(data->Ctrl, controllers, data->CtrlDefCnt >= DRIVER_FIELDS, true, tags);
+    unbound_tags(data->PV, count - controllers, data->PVDefCnt >= DRIVER_FIELDS, false,
+                 tags + controllers);
+    if (find_suggestions(found, catalogue, tags, count)) return;
+  }
+  if (count > 0) {
+    write_line(file,
+               "report: memory for the suggestions of similar tags was not obtained; unbound "
+               "items get none");
+  }
+}
+
 template <typename Item>
 void write_items(ReportFile& file, const Item* items, std::int32_t count, bool declared,
-                 bool controller, const TagCatalogue& catalogue, const InitCheck* check) {
+                 bool controller, const TagCatalogue& catalogue, const InitCheck* check,
+                 const TagSuggestions& suggestions, std::int32_t first) {
   const char* kind = controller ? "controller" : "process variable";
   for (std::int32_t i = 0; i < count; ++i) {
     const DCSValue* fields = items[i].Fields;
-    if (!declared || fields == nullptr || slot_text(fields[SLOT_TAG]) == nullptr) {
+    if (!has_driver_fields(fields, declared)) {
       write_text(file, "%s %d: no driver fields", kind, i);
       continue;
     }
@@ -137,7 +179,7 @@ void write_items(ReportFile& file, const Item* items, std::int32_t count, bool d
     char buffer[LINE_SIZE];
     MessageText text = message_text(buffer, sizeof buffer);
     append_text(text, "%s %d ", kind, i);
-    item_binding_text(item, catalogue, check, text);
+    item_binding_text(item, catalogue, check, suggestions_for(suggestions, first + i), text);
     write_line(file, buffer);
   }
 }
@@ -150,10 +192,15 @@ void write_bindings(ReportFile& file, const DCSData* data, const TagCatalogue& c
                "report: memory for the check of the string was not obtained; the reasons may "
                "be incomplete");
   }
+  TagSuggestions suggestions;
+  const char** tags;
+  suggest(file, data, catalogue, suggestions, tags);
   write_items(file, data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, true, catalogue,
-              checked ? &check : nullptr);
+              checked ? &check : nullptr, suggestions, 0);
   write_items(file, data->PV, data->PVCnt, data->PVDefCnt >= DRIVER_FIELDS, false, catalogue,
-              checked ? &check : nullptr);
+              checked ? &check : nullptr, suggestions, data->CtrlCnt > 0 ? data->CtrlCnt : 0);
+  release_suggestions(suggestions);
+  std::free(tags);
   release_init_check(check);
 }
 

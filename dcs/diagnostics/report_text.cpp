@@ -32,12 +32,14 @@ const char* bound_table(bool controller, std::int32_t code) {
 }
 
 void item_binding_text(const ItemBinding& item, const TagCatalogue& catalogue,
-                       const InitCheck* check, MessageText& text) {
+                       const InitCheck* check, const ItemSuggestions* suggestions,
+                       MessageText& text) {
   append_text(text, "%s ds %d%s: ", item.Tag, item.Ds, item.Active ? "" : " (inactive)");
   const char* table = bound_table(item.Controller, item.Code);
   if (table == nullptr) {
     append_text(text, "unbound: ");
     unbound_reason(catalogue, check, item.Controller, item.Tag, item.Ds, text);
+    append_suggestions(text, catalogue, suggestions);
     return;
   }
   append_text(text, "code %d, %s[%d]", item.Code, table, item.Index);

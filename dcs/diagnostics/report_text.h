@@ -9,6 +9,7 @@
 
 #include "catalogue/tag_catalogue.h"
 #include "diagnostics/init_check.h"
+#include "diagnostics/suggestions.h"
 
 // "AI 4, AO 2, DI 2, DO 2, DCD 1, CALC 2".
 void catalogue_summary_text(const TagCatalogue& catalogue, MessageText& text);
@@ -35,9 +36,11 @@ struct ItemBinding {
 
 // "TT101.PV ds 1 (inactive): code 1, AO[0]", or "...: unbound: " and the
 // reason, found in the catalogue and, when `check` is not null, in the
-// initialization string it was read from.
+// initialization string it was read from, then the tags whose names resemble
+// the item's (`suggestions` may be null).
 void item_binding_text(const ItemBinding& item, const TagCatalogue& catalogue,
-                       const InitCheck* check, MessageText& text);
+                       const InitCheck* check, const ItemSuggestions* suggestions,
+                       MessageText& text);
 
 // "3 failed reads, the last with status 7".
 void failed_reads_text(std::int32_t count, std::int32_t last_status, MessageText& text);

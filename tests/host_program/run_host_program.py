@@ -318,6 +318,14 @@ def json_run(t):
             "only in AI" not in bindings["temperature"]["reason"] or \
             rows[0][-1] is not None:
         t.fail(f"--json: {result.stdout[:2000]}")
+    # An unbound item's suggestions: tags whose names look alike, none for a
+    # tag the catalogue has with another data set.
+    result = t(MISSPELLED, "--json", "--steps", "0")
+    suggested = {b["tag"]: b.get("suggestions") for b in json.loads(result.stdout)["bindings"]
+                 if not b["bound"]}
+    if len(suggested["TT1O1.PV"]) != 3 or suggested["PT101.PV"] != [] or \
+            {"tag": "TT101.PV", "table": "AI", "index": 2, "ds": 1} not in suggested["TT1O1.PV"]:
+        t.fail(f"--json suggestions: {suggested}")
 
 
 def plot(t):
