@@ -259,19 +259,36 @@ std::string warning_key(const InitCheck& check, const InitWarning& warning) {
   return key + std::to_string(warning.Count);
 }
 
+// A warning of one string: what makes it the same as one of the other
+// string, and its words.
+struct SideWarning {
+  std::string key;
+  const char* code;
+  std::string text;
+};
+
+std::vector<SideWarning> side_warnings(const InitStringCheck& read) {
+  std::vector<SideWarning> warnings;
+  read.each_warning([&](const InitWarning& w) {
+    warnings.push_back(
+        {warning_key(read.check, w), init_warning_code(w.Kind), warning_text(read.check, w)});
+  });
+  return warnings;
+}
+
 // The warnings of `from` that `to` lacks, as many times as they are more.
-void unmatched_warnings(const InitStringCheck& from, const InitStringCheck& to, bool appeared,
-                        std::vector<WarningChange>& changes) {
+void unmatched_warnings(const std::vector<SideWarning>& from, const std::vector<SideWarning>& to,
+                        bool appeared, std::vector<WarningChange>& changes) {
   std::unordered_map<std::string, int> left;
-  to.each_warning([&](const InitWarning& w) { ++left[warning_key(to.check, w)]; });
-  from.each_warning([&](const InitWarning& w) {
-    int& count = left[warning_key(from.check, w)];
+  for (const SideWarning& w : to) ++left[w.key];
+  for (const SideWarning& w : from) {
+    int& count = left[w.key];
     if (count > 0) {
       --count;
-      return;
+      continue;
     }
-    changes.push_back({appeared, init_warning_code(w.Kind), warning_text(from.check, w)});
-  });
+    changes.push_back({appeared, w.code, w.text});
+  }
 }
 
 // Where an item binds in one string, or nowhere.
@@ -319,19 +336,27 @@ struct CaseChanges {
   std::vector<ItemChange> changed;
 };
 
-std::string unbound_text(const Side& side, bool controller, const std::string& tag,
-                         std::int32_t ds) {
-  char buffer[1024];
-  MessageText text = message_text(buffer, sizeof buffer);
-  unbound_reason(side.catalogue(), &side.read->check, controller, tag.c_str(), ds, text);
-  return buffer;
+// The reasons of the items that lose their binding, in words, all worked
+// out at the end: one place to ask for them together.
+void explain_unbound(const Side& new_side, std::vector<CaseChanges>& cases) {
+  for (CaseChanges& each : cases) {
+    for (ItemChange& item : each.changed) {
+      if (item.after) continue;
+      char buffer[1024];
+      MessageText text = message_text(buffer, sizeof buffer);
+      unbound_reason(new_side.catalogue(), &new_side.read->check, item.controller, item.tag.c_str(),
+                     item.ds, text);
+      item.what = buffer;
+    }
+  }
 }
 
-// How the binding changed, in words; empty when it did not.
-std::string binding_change(const Side& new_side, const ItemChange& item) {
+// How the binding changed, in words; empty when it did not. An item that
+// loses its binding gets its reason later.
+std::string binding_change(const ItemChange& item) {
   const auto& [before, after] = std::tie(item.before, item.after);
   if (!before && !after) return {};
-  if (!after) return unbound_text(new_side, item.controller, item.tag, item.ds);
+  if (!after) return "unbound";
   if (!before) return std::string("the step ") + step_call_words(item.controller, after);
   if (before->code == after->code) {
     return before->index == after->index ? std::string() : "another entry of the same table";
@@ -352,7 +377,7 @@ CaseChanges case_changes(const Case& plan, const std::string& file, const Side& 
                     binding_in(old_side, controller, tag, ds),
                     binding_in(new_side, controller, tag, ds),
                     {}};
-    item.what = binding_change(new_side, item);
+    item.what = binding_change(item);
     if (item.what.empty()) return;
     if (item.before && !item.after) {
       item.rename =
@@ -565,12 +590,15 @@ int run_diff(int argc, char** argv) {
   TagPairing pairing(old_side, new_side);
   Diff diff;
   diff.tags = pairing.changes();
-  unmatched_warnings(*new_side.read, *old_side.read, true, diff.warnings);
-  unmatched_warnings(*old_side.read, *new_side.read, false, diff.warnings);
+  std::vector<SideWarning> old_warnings = side_warnings(*old_side.read);
+  std::vector<SideWarning> new_warnings = side_warnings(*new_side.read);
+  unmatched_warnings(new_warnings, old_warnings, true, diff.warnings);
+  unmatched_warnings(old_warnings, new_warnings, false, diff.warnings);
   for (std::size_t i = 0; i < plans.size(); ++i) {
     diff.cases.push_back(case_changes(plans[i], case_paths[i], old_side, new_side, pairing));
     diff.changed_items += diff.cases.back().changed.size();
   }
+  explain_unbound(new_side, diff.cases);
   bool unusable = old_side.read->unusable || new_side.read->unusable;
   diff.status = unusable ? kUnusable : (diff.changed_items > 0 ? kWarnings : kRan);
   if (json) {
