@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 #include "case_file.h"
 #include "command_line.h"
@@ -46,6 +47,22 @@ InitStringCheck::InitStringCheck(const std::string& text) {
   check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size()));
 }
 
+std::optional<std::string> read_init_text(const std::string& path) {
+  std::string text;
+  try {
+    text = read_text_file(path, "the initialization string");
+  } catch (const InputError& error) {
+    std::fprintf(stderr, "dravik-host: %s\n", error.what());
+    return std::nullopt;
+  }
+  if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    std::fprintf(stderr, "dravik-host: %s: longer than any length the emulator can report\n",
+                 path.c_str());
+    return std::nullopt;
+  }
+  return text;
+}
+
 int run_check(int argc, char** argv) {
   CLI::App app{
       "Reads an initialization string the way the dravik32 driver reads it and reports what "
@@ -63,19 +80,9 @@ int run_check(int argc, char** argv) {
     return app.exit(error) == 0 ? kRan : kBadInput;
   }
 
-  std::string text;
-  try {
-    text = read_text_file(init_path, "the initialization string");
-  } catch (const InputError& error) {
-    std::fprintf(stderr, "dravik-host: %s\n", error.what());
-    return kBadInput;
-  }
-  if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-    std::fprintf(stderr, "dravik-host: %s: longer than any length the emulator can report\n",
-                 init_path.c_str());
-    return kBadInput;
-  }
-  InitStringCheck result(text);
+  std::optional<std::string> text = read_init_text(init_path);
+  if (!text) return kBadInput;
+  InitStringCheck result(*text);
   const InitCheck& check = result.check;
   Tally tally;
 

@@ -2,6 +2,7 @@
 // says what it would load, where reading stopped and why, and every warning.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "diagnostics/init_check.h"
@@ -9,8 +10,12 @@
 // Runs `dravik-host check`; argv[0] is "check". Returns the exit status.
 int run_check(int argc, char** argv);
 
+// The initialization string in file `path`; none (the error said on
+// stderr) when it cannot be read or is longer than the emulator can report.
+std::optional<std::string> read_init_text(const std::string& path);
+
 // The check of a string as text the driver reads, with the catalogue the
-// driver's loader makes of it.
+// driver's loader makes of it, counting its warnings.
 struct InitStringCheck {
   InitCheck check{};
   TagCatalogue catalogue{};

@@ -22,6 +22,7 @@
 #include "corva/corva_control.h"
 #include "diagnostics/suggestions.h"
 #include "diagnostics/unbound_reason.h"
+#include "diff_command.h"
 #include "exit_status.h"
 #include "host_platform.h"
 #include "host_record.h"
@@ -388,11 +389,13 @@ CLI::Validator whole_number(std::int64_t low, std::int64_t high) {
 int main(int argc, char** argv) {
   use_line_feeds(stdout);
   if (argc >= 2 && std::strcmp(argv[1], "check") == 0) return run_check(argc - 1, argv + 1);
+  if (argc >= 2 && std::strcmp(argv[1], "diff") == 0) return run_diff(argc - 1, argv + 1);
 
   CLI::App app{
       "Plays a simulation case through the dravik32 driver against the stand-in "
       "Dravik emulator and shows what crosses the link.\n"
-      "`dravik-host check INIT [--json]` checks an initialization string instead."};
+      "`dravik-host check INIT [--json]` checks an initialization string instead; "
+      "`dravik-host diff OLD NEW [--case CASE ...] [--json]` compares two."};
   desk_command_line(app);
   std::string case_path;
   std::string init_path;

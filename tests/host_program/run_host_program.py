@@ -35,6 +35,15 @@ MISSPELLED = HERE / "tank_misspelled.toml"
 REPORT_GOLDEN = HERE / "tank_misspelled.report"
 TANK_INIT = (EXAMPLES / "tank.init").read_text()
 TANK_CASE = (EXAMPLES / "tank.toml").read_text()
+ROOT = HERE.parent.parent
+# `diff` runs from the repository's root with relative paths, as the README
+# shows it: (arguments, golden file of its exact output).
+DIFFS = [
+    (["examples/tank.init", "tests/host_program/tank_changed.init", "--case",
+      "examples/tank.toml"], HERE / "tank_changed.diff"),
+    (["tests/host_program/diff_old.init", "tests/host_program/diff_new.init", "--case",
+      "tests/host_program/diff_case.toml"], HERE / "every_change.diff"),
+]
 
 BAD_INPUT = [
     # (arguments, exit status, text the error must contain)
@@ -178,6 +187,48 @@ def binding_lines(text, label):
     import re
     return [re.sub(label, "", line) for line in text.splitlines()
             if re.match(label, line)]
+
+
+def compare_golden(t, what, golden, produced, update):
+    if update:
+        golden.write_text(produced)
+        print(f"wrote {golden}")
+    elif produced != golden.read_text():
+        diff = difflib.unified_diff(golden.read_text().splitlines(), produced.splitlines(),
+                                    "golden", "produced", lineterm="")
+        t.fail(f"{what} differs from {golden.name}:\n" + "\n".join(diff))
+
+
+def diff_strings(t, update):
+    for arguments, golden in DIFFS:
+        result = t("diff", *arguments, cwd=ROOT)
+        compare_golden(t, "diff " + " ".join(arguments), golden,
+                       result.stdout + f"# exit status {result.returncode}\n", update)
+        # JSON holds the same changes, each under its table.
+        document = json.loads(t("diff", *arguments, "--json", cwd=ROOT).stdout)
+        text_changes = [line.split()[0] for line in result.stdout.splitlines()
+                        if line.startswith("  ") and not line.startswith("  controller") and
+                        not line.startswith("  process variable")]
+        json_changes = [c["change"] for table in document["tables"] for c in table["changes"]]
+        changed = sum(len(c["changed"]) for c in document["cases"])
+        if (json_changes, changed, document["exit_status"]) != \
+                (text_changes, document["changed_items"], result.returncode):
+            t.fail(f"diff --json differs from the text: {json_changes} {text_changes} "
+                   f"{changed} {document['changed_items']} {document['exit_status']}")
+    sample, changed = EXAMPLES / "tank.init", HERE / "tank_changed.init"
+    unusable = t.write("unusable.init", "*AI*\n")
+    for what, arguments, status, stderr in [
+        ("the same string", [sample, sample, "--case", EXAMPLES / "tank.toml"], 0, ""),
+        ("changes without cases", [sample, changed], 0, ""),
+        ("changes no item meets", [sample, changed, "--case", HERE / "no_tags.toml"], 0, ""),
+        ("changes an item meets", [sample, changed, "--case", HERE / "no_tags.toml",
+                                   "--case", EXAMPLES / "tank.toml"], 4, ""),
+        ("an unusable new string", [sample, unusable], 5, ""),
+        ("an unusable old string", [unusable, sample, "--case", EXAMPLES / "tank.toml"], 5, ""),
+        ("a missing string", [sample, HERE / "missing.init"], 1, "cannot open"),
+        ("a bad case", [sample, changed, "--case", HERE / "bad_ds.toml"], 1, "bad_ds.toml:8:"),
+    ]:
+        t.expect(f"diff: {what}", t("diff", *arguments), status, stderr=[stderr])
 
 
 def plant_report(t, update):
@@ -359,6 +410,7 @@ def plot(t):
 PARTS = {
     "sample_and_bad_input": lambda t, a: sample_and_bad_input(t, a.update),
     "plant_report": lambda t, a: plant_report(t, a.update),
+    "diff_strings": lambda t, a: diff_strings(t, a.update),
     "traps": lambda t, a: traps(t),
     "rules_and_strict": lambda t, a: rules_and_strict(t),
     "pi_action": lambda t, a: pi_action(t),
