@@ -171,6 +171,30 @@ ReportSwitch& report_switch() {
   return the_switch;
 }
 
+// What a call leaves on the host's heap beyond what was live before it:
+// its peak, and what stays live after it.
+struct HeapUse {
+  std::size_t peak;
+  std::size_t kept;
+};
+
+// Times `call` alone, on the pass-through heap with its counts reset and the
+// report file emptied beforehand.
+template <typename Call>
+HeapUse timed_on_fresh_heap(benchmark::State& state, Call call) {
+  state.PauseTiming();
+  report_switch().empty();
+  std::size_t before = corva_live_bytes();
+  corva_reset();
+  corva_set_heap_mode(CORVA_HEAP_PASSTHROUGH);
+  state.ResumeTiming();
+  call();
+  state.PauseTiming();
+  HeapUse use = {corva_peak_bytes() - before, corva_live_bytes() - before};
+  state.ResumeTiming();
+  return use;
+}
+
 // DCSLoad with the plant report off (0) or on (1): the peak of the host's
 // heap during the load, beside the string's length.
 void BM_LoadReport(benchmark::State& state) {
@@ -182,15 +206,9 @@ void BM_LoadReport(benchmark::State& state) {
   HostRecord record;
   std::size_t peak = 0;
   for (auto _ : state) {
+    HeapUse use = timed_on_fresh_heap(state, [&record] { DCSLoad(record.get()); });
+    peak = use.peak;
     state.PauseTiming();
-    report_switch().empty();
-    std::size_t before = corva_live_bytes();
-    corva_reset();
-    corva_set_heap_mode(CORVA_HEAP_PASSTHROUGH);
-    state.ResumeTiming();
-    DCSLoad(record.get());
-    state.PauseTiming();
-    peak = corva_peak_bytes() - before;
     DCSDestroy(record.get());
     state.ResumeTiming();
   }
@@ -335,17 +353,12 @@ void BM_ConfigureReport(benchmark::State& state) {
   std::size_t peak = 0;
   std::size_t kept = 0;
   for (auto _ : state) {
-    state.PauseTiming();
-    report_switch().empty();
-    std::size_t before = corva_live_bytes();
-    corva_reset();
-    corva_set_heap_mode(CORVA_HEAP_PASSTHROUGH);
-    state.ResumeTiming();
-    if (DCSConfigure(plant.record.get()) != 1) state.SkipWithError("DCSConfigure refused the link");
-    state.PauseTiming();
-    peak = corva_peak_bytes() - before;
-    kept = corva_live_bytes() - before;
-    state.ResumeTiming();
+    HeapUse use = timed_on_fresh_heap(state, [&] {
+      if (DCSConfigure(plant.record.get()) != 1)
+        state.SkipWithError("DCSConfigure refused the link");
+    });
+    peak = use.peak;
+    kept = use.kept;
   }
   report_switch().turn(false);
   state.counters["peak_bytes"] = static_cast<double>(peak);
