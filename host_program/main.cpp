@@ -46,25 +46,32 @@ class DriverMessages {
   Report& report_;
 };
 
+// The tag of each item the driver left unbound, controllers first; null for
+// the bound ones.
+std::vector<const char*> unbound_tags(const Case& plan, HostRecord& record) {
+  std::vector<const char*> tags;
+  auto add = [&tags](bool controller, const std::string& tag, const DCSValue* fields) {
+    bool unbound = bound_table(controller, slot_int(fields[SLOT_TYPE])) == nullptr;
+    tags.push_back(unbound ? tag.c_str() : nullptr);
+  };
+  for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
+    add(true, plan.controllers[i].tag, record.ctrl(static_cast<int>(i)).Fields);
+  }
+  for (std::size_t i = 0; i < plan.points.size(); ++i) {
+    add(false, plan.points[i].tag, record.pv(static_cast<int>(i)).Fields);
+  }
+  return tags;
+}
+
 // The lookups for the reasons of the unbound items, built once for all of them.
 class Reasons {
  public:
-  Reasons(const Case& plan, HostRecord& record, const InitStringCheck& offered) {
-    std::vector<const char*> tags;
-    auto seek = [&tags](bool controller, const std::string& tag, const DCSValue* fields) {
-      if (bound_table(controller, slot_int(fields[SLOT_TYPE])) == nullptr) {
-        tags.push_back(tag.c_str());
-      }
-    };
-    for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
-      seek(true, plan.controllers[i].tag, record.ctrl(static_cast<int>(i)).Fields);
-    }
-    for (std::size_t i = 0; i < plan.points.size(); ++i) {
-      seek(false, plan.points[i].tag, record.pv(static_cast<int>(i)).Fields);
-    }
+  Reasons(const std::vector<const char*>& tags, const InitStringCheck& offered) {
     begin_unbound_reasons(reasons_, offered.catalogue, &offered.check,
                           static_cast<std::int32_t>(tags.size()));
-    for (const char* tag : tags) seek_unbound_tag(reasons_, tag);
+    for (const char* tag : tags) {
+      if (tag != nullptr) seek_unbound_tag(reasons_, tag);
+    }
     find_unbound_tags(reasons_);
   }
   ~Reasons() { release_unbound_reasons(reasons_); }
@@ -90,20 +97,11 @@ std::vector<SuggestionNote> suggestion_notes(const TagCatalogue& catalogue,
 // Reports every item's binding; returns how many items are unbound.
 int report_bindings(Report& report, const Case& plan, HostRecord& record,
                     const InitStringCheck& offered) {
-  Reasons reasons(plan, record, offered);
-  // The tag of each unbound item, controllers first, for the suggestions.
-  std::vector<const char*> unbound_tags;
-  for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
-    std::int32_t code = slot_int(record.ctrl(static_cast<int>(i)).Fields[SLOT_TYPE]);
-    unbound_tags.push_back(bound_table(true, code) ? nullptr : plan.controllers[i].tag.c_str());
-  }
-  for (std::size_t i = 0; i < plan.points.size(); ++i) {
-    std::int32_t code = slot_int(record.pv(static_cast<int>(i)).Fields[SLOT_TYPE]);
-    unbound_tags.push_back(bound_table(false, code) ? nullptr : plan.points[i].tag.c_str());
-  }
+  std::vector<const char*> tags = unbound_tags(plan, record);
+  Reasons reasons(tags, offered);
   TagSuggestions suggestions;
-  find_suggestions(suggestions, offered.catalogue, unbound_tags.data(),
-                   static_cast<std::int32_t>(unbound_tags.size()));
+  find_suggestions(suggestions, offered.catalogue, tags.data(),
+                   static_cast<std::int32_t>(tags.size()));
   std::int32_t position = 0;
   int unbound = 0;
   auto describe = [&](bool controller, const std::string& name, const std::string& tag,
