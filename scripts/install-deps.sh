@@ -60,10 +60,22 @@ export DEBIAN_FRONTEND=noninteractive
 if [ ${#missing_wine[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${run_as_root[@]}" dpkg --add-architecture i386
 fi
-"${run_as_root[@]}" apt-get update -qq
+# A mirror caught mid-sync fails one list and with it the whole update, though
+# the other lists are fresh: go on, and let the installs say what is missing.
+"${run_as_root[@]}" apt-get update -qq ||
+  echo "install-deps: not every package list could be refreshed; going on with those at hand" >&2
 if [ ${#missing[@]} -gt 0 ]; then
   "${run_as_root[@]}" apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
+install_wine() {
+  "${run_as_root[@]}" apt-get install -y -qq --no-install-recommends "$@" "${missing_wine[@]}" >/dev/null
+}
 if [ ${#missing_wine[@]} -gt 0 ]; then
-  "${run_as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing_wine[@]}" >/dev/null
+  # wine's 32-bit libraries must carry the very versions of their 64-bit
+  # twins. When one architecture's security list is missing, those versions
+  # cannot be matched; the release's own lists hold both architectures alike.
+  install_wine || {
+    echo "install-deps: taking wine and its libraries from the release's own lists" >&2
+    install_wine -t "$(. /etc/os-release && echo "$VERSION_CODENAME")"
+  }
 fi
