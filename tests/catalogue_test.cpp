@@ -65,22 +65,18 @@ int tables(const TagCatalogue& c) {
   return created;
 }
 
-class CatalogueTest : public StandinTest {
+class CatalogueTest : public CatalogueOwnerTest {
  protected:
   void TearDown() override {
-    StandinTest::TearDown();
-    release_catalogue(catalogue_);
+    CatalogueOwnerTest::TearDown();
     EXPECT_EQ(tables(catalogue_), 0);
     EXPECT_EQ(counts(catalogue_), std::vector<int>(6, 0));
-    EXPECT_EQ(driver_blocks(), 0);
   }
   bool append(std::string text) { return append_tags_checked(catalogue_, text.data()); }
   void load(const std::string& text) {
     set_init_string(text);
     load_catalogue(catalogue_);
   }
-
-  TagCatalogue catalogue_ = {};
 };
 
 // What an observer is told, one line an event: "name1:B" (entry 1), "field2:1"

@@ -10,15 +10,7 @@
 
 namespace {
 
-class SuggestionsTest : public StandinTest {
- protected:
-  void TearDown() override {
-    release_catalogue(catalogue_);
-    EXPECT_EQ(driver_blocks(), 0);
-    StandinTest::TearDown();
-  }
-  TagCatalogue catalogue_ = {};
-};
+class SuggestionsTest : public CatalogueOwnerTest {};
 
 // Each tag, found for all at once: the first three look-alikes in the
 // catalogue's order; none for a tag the catalogue has under another data set

@@ -16,15 +16,7 @@ namespace {
 // random catalogues full of traps: duplicate names and data sets, names that
 // differ in case or only above ASCII, prefixes, the same name in several
 // tables, full tables, and tags that match nothing.
-class IndexTest : public StandinTest {
- protected:
-  void TearDown() override {
-    release_catalogue(catalogue_);
-    EXPECT_EQ(driver_blocks(), 0);
-    StandinTest::TearDown();
-  }
-  TagCatalogue catalogue_ = {};
-};
+class IndexTest : public CatalogueOwnerTest {};
 
 TEST_F(IndexTest, FindsWhatTheLinearSearchFinds) {
   const char* const stems[] = {"fic101",  "FIC101", "Fic101", "fic1010",  "fic10",    "t\xC9mp",

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/tag_catalogue.h"
 #include "host_record.h"
 
 #include "corva/corva_control.h"
@@ -62,4 +63,16 @@ class StandinTest : public ::testing::Test {
  private:
   long baseline_blocks_ = 0;
   bool torn_down_ = false;
+};
+
+// A test that fills a tag catalogue of its own: released after the test,
+// which must then leave no block of the driver's heap live.
+class CatalogueOwnerTest : public StandinTest {
+ protected:
+  void TearDown() override {
+    StandinTest::TearDown();
+    release_catalogue(catalogue_);
+    EXPECT_EQ(driver_blocks(), 0);
+  }
+  TagCatalogue catalogue_ = {};
 };
