@@ -16,15 +16,17 @@
 namespace {
 
 const char* stop_code(const InitCheck& check) {
-  if (check.Length <= EMPTY_INIT_LENGTH) return "too-short";
-  switch (check.Stop) {
+  switch (init_reading(check)) {
+    case STOP_NOT_READ:
+      return "too-short";
     case STOP_EMPTY_TOKEN:
       return "empty-token";
     case STOP_OUT_OF_MEMORY:
       return "out-of-memory";
-    default:
-      return "end";
+    case STOP_AT_END:
+      break;
   }
+  return "end";
 }
 
 }  // namespace

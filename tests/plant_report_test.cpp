@@ -300,7 +300,7 @@ TEST_F(PlantReportTest, MemoryForTheReportNotObtainedTheRunGoesOn) {
 
 // A string with records, an empty token that ends the reading and a tag
 // after it: whichever allocation is refused, the report reads only tokens
-// the check holds.
+// the check holds, and never says the reading went to the end.
 TEST_F(PlantReportTest, TheChecksTokenListRefusedMidRecordLeavesNothingHalfRead) {
   std::string init = "plant tags\n*AI*\n";
   for (int i = 0; i < 102; ++i) {
@@ -310,7 +310,9 @@ TEST_F(PlantReportTest, TheChecksTokenListRefusedMidRecordLeavesNothingHalfRead)
   }
   init += ",,\nLATE,x,1,0,1\n";
   const Plant plant = {init, {}, {{"T50", 1, 1}, {"late", 1, 1}}, 1};
-  sweep_reported_runs(plant, [](const Seen&) {});
+  sweep_reported_runs(plant, [this](const Seen&) {
+    EXPECT_EQ(report_text().find("reading: read to the end"), std::string::npos);
+  });
 }
 
 // A second load appends to the tables: the reasons name the entries by

@@ -561,6 +561,10 @@ void release_init_check(InitCheck& check) {
   check = {};
 }
 
+InitStop init_reading(const InitCheck& check) {
+  return check.Length <= EMPTY_INIT_LENGTH ? STOP_NOT_READ : static_cast<InitStop>(check.Stop);
+}
+
 InitToken init_token(const InitCheck& check, std::int32_t index) {
   return decode(check, index, line_at(check, record_at(check, index).Offset));
 }

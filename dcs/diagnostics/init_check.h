@@ -57,9 +57,10 @@ struct TokenRecord {
 };
 
 enum InitStop : std::uint8_t {
-  STOP_AT_END,        // read to the end
-  STOP_EMPTY_TOKEN,   // an empty token where a record would begin, with text left
-  STOP_OUT_OF_MEMORY  // the loader ran out of memory
+  STOP_AT_END,         // read to the end
+  STOP_EMPTY_TOKEN,    // an empty token where a record would begin, with text left
+  STOP_OUT_OF_MEMORY,  // the loader ran out of memory
+  STOP_NOT_READ        // too short to be read (see init_reading)
 };
 
 // The check of one load: it watches the loader read the string (see
@@ -96,6 +97,11 @@ LoadObserver init_check_observer(InitCheck& check);
 bool check_init_string(InitCheck& check, TagCatalogue& catalogue, const char* text,
                        std::int32_t length);
 void release_init_check(InitCheck& check);
+
+// How the reading ended, the one answer every report gives: a string of
+// EMPTY_INIT_LENGTH bytes or fewer is not read (STOP_NOT_READ); any other
+// ends as the loader told, whether or not the check kept its tokens.
+InitStop init_reading(const InitCheck& check);
 
 // The token at `index`, 0 to TokenCount - 1.
 InitToken init_token(const InitCheck& check, std::int32_t index);

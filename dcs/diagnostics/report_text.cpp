@@ -10,15 +10,25 @@ void catalogue_summary_text(const TagCatalogue& catalogue, MessageText& text) {
 }
 
 void init_reading_text(const InitCheck& check, MessageText& text) {
-  if (check.Length <= EMPTY_INIT_LENGTH) {
-    append_text(text, "not read: too short");
-  } else if (check.StopToken >= 0) {
-    append_text(text, "stopped at line %d: an empty token",
-                init_token(check, check.StopToken).Line);
-  } else if (check.Stop == STOP_OUT_OF_MEMORY) {
-    append_text(text, "stopped early: out of memory");
-  } else {
-    append_text(text, "read to the end");
+  switch (init_reading(check)) {
+    case STOP_NOT_READ:
+      append_text(text, "not read: too short");
+      break;
+    case STOP_EMPTY_TOKEN:
+      // Without the check's tokens the empty token's line is not known.
+      if (check.StopToken < 0) {
+        append_text(text, "stopped at an empty token");
+      } else {
+        append_text(text, "stopped at line %d: an empty token",
+                    init_token(check, check.StopToken).Line);
+      }
+      break;
+    case STOP_OUT_OF_MEMORY:
+      append_text(text, "stopped early: out of memory");
+      break;
+    case STOP_AT_END:
+      append_text(text, "read to the end");
+      break;
   }
 }
 
