@@ -14,11 +14,11 @@
 
 #include "case_file.h"
 #include "catalogue/binding.h"
-#include "catalogue/similar_names.h"
 #include "catalogue/tag_index.h"
 #include "catalogue/tag_name.h"
 #include "check_command.h"
 #include "command_line.h"
+#include "diagnostics/similar_names.h"
 #include "diagnostics/unbound_reason.h"
 #include "exit_status.h"
 #include "report.h"

@@ -8,6 +8,7 @@
 
 #include "catalogue/tag_catalogue.h"
 #include "comma_locale.h"
+#include "driver/driver_state.h"
 #include "driver/entry_points.h"
 #include "driver/link_steps.h"
 #include "host/host_library.h"
@@ -73,9 +74,14 @@ class CatalogueTest : public CatalogueOwnerTest {
     EXPECT_EQ(counts(catalogue_), std::vector<int>(6, 0));
   }
   bool append(std::string text) { return append_tags_checked(catalogue_, text.data()); }
+  // A load of its own, with its own flag for the out-of-memory box.
+  void load_once() {
+    bool box_shown = false;
+    load_catalogue(catalogue_, box_shown);
+  }
   void load(const std::string& text) {
     set_init_string(text);
-    load_catalogue(catalogue_);
+    load_once();
   }
 };
 
@@ -214,21 +220,21 @@ TEST_F(CatalogueTest, ReportedLengthDecidesWhatIsRead) {
   // A negative length is no string; an absurd one gets no buffer at all.
   set_init_string(PLANT);
   dravlink_set_init_length(-1);
-  load_catalogue(catalogue_);
+  load_once();
   dravlink_set_init_length(INT32_MAX);
-  load_catalogue(catalogue_);
+  load_once();
   dravlink_set_init_length(MAX_INIT_LENGTH + 1);
-  load_catalogue(catalogue_);
+  load_once();
   EXPECT_EQ(boxes(), (std::vector<Box>{LOAD_WARNING, OUT_OF_MEMORY, OUT_OF_MEMORY}));
   EXPECT_EQ(corva_allocations(), 0);
   EXPECT_EQ(tables(catalogue_), 0);
   // A length past the string's end reads it all; a shorter one cuts it.
   dravlink_set_init_length(100000);
-  load_catalogue(catalogue_);
+  load_once();
   EXPECT_EQ(all_names(catalogue_), PLANT_NAMES);
   std::size_t cut = PLANT.find("FIC101.OUT") + 3;
   dravlink_set_init_length(static_cast<std::int32_t>(cut));
-  load_catalogue(catalogue_);
+  load_once();
   EXPECT_EQ(names(catalogue_.AO), (std::vector<std::string>{"FIC101.OUT", "FIC"}));
 }
 
@@ -364,18 +370,11 @@ TEST_F(EntryPointCatalogueTest, LoadOutOfMemoryShowsOneBoxAndLeavesNoDriverBlock
     DCSLoad(record.get());
     bool failed = failing != 0 && corva_allocations() >= failing;
     EXPECT_EQ(boxes(), failed ? std::vector<Box>{OUT_OF_MEMORY} : std::vector<Box>{});
-    EXPECT_TRUE(tables(tag_catalogue) == 0 || tables(tag_catalogue) == 6);
+    EXPECT_TRUE(tables(driver_state.Catalogue) == 0 || tables(driver_state.Catalogue) == 6);
     DCSDestroy(record.get());
-    EXPECT_EQ(tables(tag_catalogue), 0);
+    EXPECT_EQ(tables(driver_state.Catalogue), 0);
     EXPECT_EQ(driver_blocks(), 0);
   }
-  // Outside a load each part shows its own box.
-  corva_fail_allocation(1, 1);
-  HostRecord record;
-  declare_fields(record.get());
-  declare_fields(record.get());
-  EXPECT_EQ(boxes().size(), 2u);
-  free_dcs_data(record.get());
 }
 
 TEST_F(EntryPointCatalogueTest, LoadWarnsOnAnEmptyString) {
@@ -387,7 +386,7 @@ TEST_F(EntryPointCatalogueTest, LoadWarnsOnAnEmptyString) {
     if (box.caption == LOAD_WARNING.caption) ours.push_back(box);
   }
   EXPECT_EQ(ours, std::vector<Box>{LOAD_WARNING});
-  EXPECT_FALSE(catalogue_exists(tag_catalogue));
+  EXPECT_FALSE(catalogue_exists(driver_state.Catalogue));
   DCSDestroy(record.get());
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "catalogue/tag_catalogue.h"
+#include "driver/driver_state.h"
 #include "link_fixture.h"
 #include "record/fields.h"
 
@@ -30,7 +31,7 @@ std::vector<std::string> catalogue_entries() {
   const char* table_names[] = {"AI", "AO", "DI", "DO", "DCD", "CALC"};
   int table = 0;
   int created = 0;
-  for_each_table(tag_catalogue, [&](const auto& t) {
+  for_each_table(driver_state.Catalogue, [&](const auto& t) {
     EXPECT_GE(t.Count, 0);
     created += t.Entries != nullptr;
     for (int i = 0; i < t.Count; ++i) {
@@ -75,7 +76,7 @@ TEST_F(HostileEmulatorTest, InitStringWrittenShortOrCutByAZero) {
     set_init_string(c.text);
     DCSLoad(fresh.get());
     EXPECT_TRUE(boxes().empty());
-    EXPECT_TRUE(catalogue_exists(tag_catalogue));
+    EXPECT_TRUE(catalogue_exists(driver_state.Catalogue));
     EXPECT_EQ(catalogue_entries(), c.entries);
     DCSDestroy(fresh.get());
     EXPECT_EQ(driver_blocks(), 0);
@@ -134,17 +135,17 @@ TEST_F(HostileEmulatorTest, HandleWordsRewrittenAtWill) {
   dravlink_set_output(DRAVLINK_DCD, 1, "STATE", 0.0, 4, 0, 0);
   dravlink_set_output(DRAVLINK_CALC, 1, "ERR", 25.0, 0, 0, 0);
   const std::int32_t* handles[] = {
-      &tag_catalogue.AO.Entries[0].Handle,   &tag_catalogue.AO.Entries[0].Handle,
-      &tag_catalogue.DO.Entries[0].Handle,   &tag_catalogue.DCD.Entries[0].Handle,
-      &tag_catalogue.CALC.Entries[0].Handle, &tag_catalogue.AI.Entries[0].Handle,
-      &tag_catalogue.DI.Entries[0].Handle};
+      &driver_state.Catalogue.AO.Entries[0].Handle,   &driver_state.Catalogue.AO.Entries[0].Handle,
+      &driver_state.Catalogue.DO.Entries[0].Handle,   &driver_state.Catalogue.DCD.Entries[0].Handle,
+      &driver_state.Catalogue.CALC.Entries[0].Handle, &driver_state.Catalogue.AI.Entries[0].Handle,
+      &driver_state.Catalogue.DI.Entries[0].Handle};
   dravlink_scramble_handles(1);
   dravlink_clear_calls();
   std::map<const std::int32_t*, std::int32_t> left;  // what the library left, per address
   for (int step = 0; step < 40; ++step) {
     if (step % 10 == 9) {
       EXPECT_EQ(DCSReset(), 0);
-      for_each_table(tag_catalogue, [](const auto& table) {
+      for_each_table(driver_state.Catalogue, [](const auto& table) {
         for (int i = 0; i < table.Count; ++i) EXPECT_EQ(table.Entries[i].Handle, 0);
       });
       left.clear();
@@ -229,7 +230,7 @@ TEST_F(HostileEmulatorTest, UnwrittenAndExtremeReadResults) {
     }
     EXPECT_EQ(out_valid(i), c.valid);
   }
-  EXPECT_EQ(tag_catalogue.DCD.Entries[0].StateValue[16], 116.0);
+  EXPECT_EQ(driver_state.Catalogue.DCD.Entries[0].StateValue[16], 116.0);
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue/similar_names.h"
 #include "catalogue/tag_name.h"
+#include "diagnostics/similar_names.h"
 #include "standin_fixture.h"
 
 namespace {

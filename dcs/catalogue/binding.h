@@ -26,15 +26,6 @@ bool find_binding_linear(const TagCatalogue& catalogue, bool controller, const c
 bool find_binding_indexed(const TagIndex& index, const TagCatalogue& catalogue, bool controller,
                           const char* tag, std::int32_t ds, Binding& found);
 
-// Which of DCSConfigure's checks refused the link, in the order they run.
-enum ConfigureResult : std::uint8_t {
-  CONFIGURE_BOUND,
-  CONFIGURE_CTRL_TEXT_EMPTY,
-  CONFIGURE_PV_TEXT_EMPTY,
-  CONFIGURE_NO_TAGS,
-  CONFIGURE_NO_CATALOGUE
-};
-
 // Binds every controller and process variable of lists that carry the
 // driver's fields, through an index from the host's heap released before
 // returning; without its memory, by the entry-by-entry search, with the same

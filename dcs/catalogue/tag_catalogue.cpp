@@ -8,8 +8,6 @@
 #include "catalogue/tag_name.h"
 #include "catalogue/tokenizer.h"
 
-TagCatalogue tag_catalogue = {};
-
 namespace {
 
 template <typename Entry>
@@ -233,6 +231,17 @@ std::int32_t find_in_table(const TagCatalogue& catalogue, int kind, const char* 
     }
   });
   return at;
+}
+
+bool load_text(TagCatalogue& catalogue, char* text, std::int32_t length,
+               const LoadObserver* observer) {
+  if (observer != nullptr) observer->Begin(observer->Context, text, length);
+  TableCapacities capacity = {};
+  bool complete = append_untrimmed(catalogue, text, capacity, observer);
+  // Trimming may copy a table; without the buffer the heap holds less.
+  if (observer == nullptr || !observer->Keep(observer->Context, text)) std::free(text);
+  trim_tables(catalogue, capacity);
+  return complete;
 }
 
 bool append_tags_checked(TagCatalogue& catalogue, char* text, const LoadObserver* observer) {

@@ -99,9 +99,6 @@ void visit_table(Catalogue& catalogue, int kind, Visit visit) {
   });
 }
 
-// The module's catalogue.
-extern TagCatalogue tag_catalogue;
-
 bool catalogue_exists(const TagCatalogue& catalogue);
 
 // The kind whose section header the token is, matched byte for byte, or
@@ -113,14 +110,6 @@ int section_of(const char* token);
 // none, or no table of that kind.
 std::int32_t find_in_table(const TagCatalogue& catalogue, int kind, const char* tag,
                            std::int32_t ds);
-
-// How a load ended, and the length the emulator reported, for the plant
-// report.
-enum LoadResult : std::uint8_t { LOAD_READ, LOAD_TOO_SHORT, LOAD_OUT_OF_MEMORY };
-struct LoadOutcome {
-  std::int32_t Length;
-  std::uint8_t Result;
-};
 
 // What the loader made of a token, or how its reading ended, as told to an
 // observer of the load.
@@ -177,6 +166,13 @@ bool append_untrimmed(TagCatalogue& catalogue, char* text, TableCapacities& capa
 // string's buffer is freed, so that a table copied by the trim finds the
 // heap with less in it.
 void trim_tables(TagCatalogue& catalogue, const TableCapacities& capacity);
+
+// A whole load of `text`: `length` bytes in a block of length + 1 from malloc
+// whose last byte is zero, which the load takes over. The observer is shown
+// the text, then every token; then the text is freed, unless the observer
+// keeps it, before the tables are trimmed. False when memory ran out.
+bool load_text(TagCatalogue& catalogue, char* text, std::int32_t length,
+               const LoadObserver* observer = nullptr);
 
 // Both halves at once, for a text that the caller frees afterwards.
 bool append_tags_checked(TagCatalogue& catalogue, char* text,

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdlib>
 
+#include "catalogue/binding.h"
+#include "driver/plant_report.h"
 #include "emulator/dravlink.h"
 #include "host/user_messages.h"
 #include "record/helpers.h"
@@ -25,8 +27,9 @@ constexpr char NO_CATALOGUE_TEXT[] =
 
 }  // namespace
 
-LoadOutcome load_catalogue(TagCatalogue& catalogue, const LoadObserver* observer) {
+LoadOutcome load_catalogue(TagCatalogue& catalogue, bool& box_shown, ReportFile* report) {
   std::int32_t length = EmuGetInitLength();
+  if (report != nullptr) report_load_length(*report, length);
   if (length <= EMPTY_INIT_LENGTH) {
     show_message(LOAD_WARNING_TEXT, LOAD_WARNING_CAPTION);
     return {length, LOAD_TOO_SHORT};
@@ -38,19 +41,16 @@ LoadOutcome load_catalogue(TagCatalogue& catalogue, const LoadObserver* observer
     text = static_cast<char*>(std::calloc(static_cast<std::size_t>(length) + 1, 1));
   }
   if (text == nullptr) {
-    show_load_out_of_memory();
+    show_load_out_of_memory(box_shown);
     return {length, LOAD_OUT_OF_MEMORY};
   }
   EmuGetInitString(text);
   text[length] = '\0';
-  if (observer != nullptr) observer->Begin(observer->Context, text, length);
-  TableCapacities capacity = {};
-  bool complete = append_untrimmed(catalogue, text, capacity, observer);
-  // Trimming may copy a table; without the buffer the heap holds less.
-  if (observer == nullptr || !observer->Keep(observer->Context, text)) std::free(text);
-  trim_tables(catalogue, capacity);
+  // Recorded before the loader cuts the text into tokens.
+  if (report != nullptr) report_load_text(*report, text, length);
+  bool complete = load_text(catalogue, text, length);
   // The tags read so far stay; the user learns that the list is incomplete.
-  if (!complete) show_load_out_of_memory();
+  if (!complete) show_load_out_of_memory(box_shown);
   return {length, complete ? LOAD_READ : LOAD_OUT_OF_MEMORY};
 }
 

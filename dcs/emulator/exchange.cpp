@@ -283,9 +283,10 @@ void exchange_list(Item* items, std::int32_t count, bool declared, TagCatalogue&
   }
 }
 
-void count_failed_read(ReadFailures& failures, std::ptrdiff_t controller, std::int32_t status) {
-  if (controller >= failures.Size) return;
-  FailedReads& reads = failures.Controllers[controller];
+void count_failed_read(FailedReads* failures, std::int32_t counted, std::ptrdiff_t controller,
+                       std::int32_t status) {
+  if (controller >= counted) return;
+  FailedReads& reads = failures[controller];
   if (reads.Count < INT32_MAX) ++reads.Count;
   reads.LastStatus = status;
 }
@@ -297,17 +298,19 @@ void clear_handles(TagTable<Entry>& table) {
 
 }  // namespace
 
-void exchange_step(DCSData* data, TagCatalogue& catalogue, ReadFailures* failures) {
+void exchange_step(DCSData* data, TagCatalogue& catalogue, FailedReads* failures,
+                   std::int32_t counted) {
   // The tables and the lists are read once: no library call changes them,
   // and local copies spare reading them again after every call.
   TagCatalogue tables = catalogue;
   // Items of a list without the driver's fields have no slots to read.
-  exchange_list(data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, tables, true,
-                [failures, first = data->Ctrl](DCSCtrl& ctrl, TagCatalogue& t, bool declared) {
-                  std::int32_t status = read_controller(ctrl, t, declared);
-                  if (failures != nullptr && status != 0)
-                    count_failed_read(*failures, &ctrl - first, status);
-                });
+  exchange_list(
+      data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, tables, true,
+      [failures, counted, first = data->Ctrl](DCSCtrl& ctrl, TagCatalogue& t, bool declared) {
+        std::int32_t status = read_controller(ctrl, t, declared);
+        if (failures != nullptr && status != 0)
+          count_failed_read(failures, counted, &ctrl - first, status);
+      });
   exchange_list(
       data->PV, data->PVCnt, data->PVDefCnt >= DRIVER_FIELDS, tables, false,
       [](DCSPoint& point, TagCatalogue& t, bool declared) { write_point(point, t, declared); });

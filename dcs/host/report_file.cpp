@@ -11,6 +11,7 @@
 namespace {
 
 constexpr char REPORT_VARIABLE[] = "DRAVIK32_REPORT";
+constexpr char HEX_DIGITS[] = "0123456789ABCDEF";
 
 const char* report_path() {
   const char* path = std::getenv(REPORT_VARIABLE);
@@ -34,9 +35,59 @@ void flush(ReportFile& file) {
   file.Used = 0;
 }
 
-}  // namespace
+void put(ReportFile& file, char c) {
+  if (file.Used == sizeof file.Buffer) flush(file);
+  file.Buffer[file.Used++] = c;
+}
 
-bool report_requested() { return report_path() != nullptr; }
+// Bytes that stand as they are in both forms.
+constexpr bool plain(unsigned char c) { return c >= 0x20 && c < 0x7f && c != '\\' && c != '"'; }
+
+void put_escape(ReportFile& file, unsigned char c) {
+  put(file, '\\');
+  switch (c) {
+    case '\\':
+    case '"':
+      put(file, static_cast<char>(c));
+      return;
+    case '\r':
+      put(file, 'r');
+      return;
+    case '\t':
+      put(file, 't');
+      return;
+    case '\n':
+      put(file, 'n');
+      return;
+    case '\0':
+      put(file, '0');
+      return;
+    default:
+      put(file, 'x');
+      put(file, HEX_DIGITS[c >> 4]);
+      put(file, HEX_DIGITS[c & 0x0f]);
+  }
+}
+
+constexpr std::uint32_t CRC_POLYNOMIAL = 0xEDB88320u;
+
+struct CrcTable {
+  std::uint32_t entries[256];
+};
+
+constexpr CrcTable make_crc_table() {
+  CrcTable table = {};
+  for (std::uint32_t n = 0; n < 256; ++n) {
+    std::uint32_t c = n;
+    for (int bit = 0; bit < 8; ++bit) c = (c & 1u) != 0 ? CRC_POLYNOMIAL ^ (c >> 1) : c >> 1;
+    table.entries[n] = c;
+  }
+  return table;
+}
+
+constexpr CrcTable CRC_TABLE = make_crc_table();
+
+}  // namespace
 
 bool open_report_file(ReportFile& file) {
   file.Used = 0;
@@ -45,6 +96,8 @@ bool open_report_file(ReportFile& file) {
       path != nullptr ? ::open(path, O_WRONLY | O_APPEND | O_CREAT | DCS_OPEN_BINARY, 0644) : -1;
   return file.Descriptor >= 0;
 }
+
+bool report_file_open(const ReportFile& file) { return file.Descriptor >= 0; }
 
 void write_report(ReportFile& file, const char* text, std::size_t length) {
   while (file.Descriptor >= 0 && length > 0) {
@@ -58,8 +111,71 @@ void write_report(ReportFile& file, const char* text, std::size_t length) {
   }
 }
 
+void write_report_text(ReportFile& file, const char* text) {
+  write_report(file, text, std::strlen(text));
+}
+
+void write_report_number(ReportFile& file, std::int64_t number) {
+  char digits[24];
+  char* end = digits + sizeof digits;
+  char* start = end;
+  // Counted in the negative range, which holds every 64-bit value.
+  std::int64_t rest = number < 0 ? number : -number;
+  do {
+    *--start = static_cast<char>('0' - rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  if (number < 0) *--start = '-';
+  write_report(file, start, static_cast<std::size_t>(end - start));
+}
+
+void write_report_hex(ReportFile& file, std::uint32_t number) {
+  char digits[8];
+  for (int i = 7; i >= 0; --i, number >>= 4) digits[i] = HEX_DIGITS[number & 0x0f];
+  write_report(file, digits, sizeof digits);
+}
+
+void end_report_line(ReportFile& file) { write_report(file, "\n", 1); }
+
+void write_report_escaped(ReportFile& file, const char* bytes, std::size_t length,
+                          ReportEscape escape) {
+  if (file.Descriptor < 0) return;
+  bool lines = escape == ESCAPE_TEXT_LINES;
+  if (lines) put(file, '|');
+  std::size_t i = 0;
+  while (i < length) {
+    std::size_t run = i;
+    while (run < length && plain(static_cast<unsigned char>(bytes[run]))) ++run;
+    // A blank at the end of a line is escaped: the run stops before it.
+    bool line_ends = lines && (run == length || bytes[run] == '\n');
+    std::size_t kept = run;
+    if (line_ends && kept > i && bytes[kept - 1] == ' ') --kept;
+    write_report(file, bytes + i, kept - i);
+    if (kept < run) put_escape(file, ' ');
+    if (run == length) break;
+    auto c = static_cast<unsigned char>(bytes[run]);
+    if (lines && c == '\n') {
+      put(file, '\n');
+      put(file, '|');
+    } else if (lines && c == '"') {
+      put(file, '"');
+    } else {
+      put_escape(file, c);
+    }
+    i = run + 1;
+  }
+}
+
 void close_report_file(ReportFile& file) {
   flush(file);
   if (file.Descriptor >= 0) ::close(file.Descriptor);
   file.Descriptor = -1;
+}
+
+std::uint32_t crc32_update(std::uint32_t crc, const char* bytes, std::size_t length) {
+  crc = ~crc;
+  for (std::size_t i = 0; i < length; ++i) {
+    crc = CRC_TABLE.entries[(crc ^ static_cast<unsigned char>(bytes[i])) & 0xffu] ^ (crc >> 8);
+  }
+  return ~crc;
 }

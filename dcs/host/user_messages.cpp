@@ -8,19 +8,8 @@ void show_message(const char* text, const char* caption) {
 
 void report_error_key(const char* key) { ErrorMsg(key); }
 
-namespace {
-
-enum class LoadBox { NoLoad, NotShown, Shown };
-LoadBox load_box = LoadBox::NoLoad;
-
-}  // namespace
-
-void show_load_out_of_memory() {
-  if (load_box == LoadBox::Shown) return;
-  if (load_box == LoadBox::NotShown) load_box = LoadBox::Shown;
+void show_load_out_of_memory(bool& shown) {
+  if (shown) return;
+  shown = true;
   show_message("Error: Out of Memory", "DCS Load Dravik");
 }
-
-void begin_load_messages() { load_box = LoadBox::NotShown; }
-
-void end_load_messages() { load_box = LoadBox::NoLoad; }

@@ -7,9 +7,6 @@ void show_message(const char* text, const char* caption);
 // A message key that the host turns into the text it shows.
 void report_error_key(const char* key);
 
-// DCSLoad ran out of memory. Between begin_load_messages and
-// end_load_messages the box is shown at most once, however many parts of the
-// load run out; outside a load every call shows it.
-void show_load_out_of_memory();
-void begin_load_messages();
-void end_load_messages();
+// DCSLoad ran out of memory. A load shows the box at most once, however many
+// of its parts run out: `shown` is that load's own flag.
+void show_load_out_of_memory(bool& shown);

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <new>
 
-#include "host/user_messages.h"
 #include "record/record_blocks.h"
 
 namespace {
@@ -92,14 +91,13 @@ void release_list(DCSData* data, L list) {
 
 }  // namespace
 
-void declare_fields(DCSData* data) {
+bool declare_fields(DCSData* data) {
   data->GenDefCnt = 0;
   data->GenData = nullptr;
   bool complete = declare_list(data, L::Ctrl, CTRL_FIELDS);
   complete = declare_list(data, L::PV, PV_FIELDS) && complete;
   complete = allocate_defaults(data, L::Ctrl) && complete;
   complete = allocate_defaults(data, L::PV) && complete;
-  if (!complete) show_load_out_of_memory();
 
   data->CtrlWord = 0;
   data->CtrlReal1 = 1.0;
@@ -109,6 +107,7 @@ void declare_fields(DCSData* data) {
   write_defaults(data, L::Ctrl, CTRL_FIELDS);
   data->PVReal = 0.0;
   write_defaults(data, L::PV, PV_FIELDS);
+  return complete;
 }
 
 std::int32_t free_dcs_data(DCSData* data) {

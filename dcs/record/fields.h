@@ -17,9 +17,9 @@ inline constexpr int DRIVER_FIELDS = 4;
 
 // The first half of DCSLoad: four fields on each controller and each process
 // variable, their definitions with constant monikers and their default
-// arrays. When a block is not obtained it shows "Error: Out of Memory" once,
-// leaves that pointer null and goes on; the teardown releases what was made.
-void declare_fields(DCSData* data);
+// arrays. When a block is not obtained it leaves that pointer null, goes on
+// and returns false; the teardown releases what was made.
+bool declare_fields(DCSData* data);
 
 // The first half of DCSDestroy: releases every definition array, label,
 // host-attached AuxPtr1 and AuxPtr2, default or value array and the text in

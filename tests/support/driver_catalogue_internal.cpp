@@ -1,20 +1,22 @@
 // The catalogue as the internals build shows it: the module's own.
 #include "catalogue/tag_catalogue.h"
+#include "driver/driver_state.h"
 #include "driver_catalogue.h"
 
 namespace {
 
 template <typename Visit>
 auto with_table(Table table, Visit visit) {
-  decltype(visit(tag_catalogue.CALC)) result{};
-  visit_table(tag_catalogue, static_cast<int>(table), [&](const auto& t) { result = visit(t); });
+  decltype(visit(driver_state.Catalogue.CALC)) result{};
+  visit_table(driver_state.Catalogue, static_cast<int>(table),
+              [&](const auto& t) { result = visit(t); });
   return result;
 }
 
 }  // namespace
 
 ::testing::AssertionResult table_holds(Table table, int count) {
-  int held = catalogue_exists(tag_catalogue)
+  int held = catalogue_exists(driver_state.Catalogue)
                  ? with_table(table, [](const auto& t) { return static_cast<int>(t.Count); })
                  : -1;
   if (held == count) return ::testing::AssertionSuccess();
@@ -31,7 +33,7 @@ auto with_table(Table table, Visit visit) {
 
 ::testing::AssertionResult all_handles_clear() {
   int set = 0;
-  for_each_table(tag_catalogue, [&set](const auto& t) {
+  for_each_table(driver_state.Catalogue, [&set](const auto& t) {
     for (int i = 0; i < t.Count; ++i) set += t.Entries[i].Handle != 0;
   });
   if (set == 0) return ::testing::AssertionSuccess();

@@ -1,4 +1,4 @@
-#include "catalogue/similar_names.h"
+#include "diagnostics/similar_names.h"
 
 #include <cstddef>
 #include <cstdlib>

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "catalogue/similar_names.h"
 #include "catalogue/tag_catalogue.h"
 #include "diagnostics/init_check.h"
+#include "diagnostics/similar_names.h"
 
 inline constexpr int SUGGESTIONS_SHOWN = 3;
 
