@@ -20,8 +20,7 @@
 #include "check_command.h"
 #include "command_line.h"
 #include "corva/corva_control.h"
-#include "diagnostics/suggestions.h"
-#include "diagnostics/unbound_reason.h"
+#include "diagnostics/bindings.h"
 #include "diff_command.h"
 #include "exit_status.h"
 #include "host_platform.h"
@@ -46,95 +45,36 @@ class DriverMessages {
   Report& report_;
 };
 
-// The tag of each item the driver left unbound, controllers first; null for
-// the bound ones.
-std::vector<const char*> unbound_tags(const Case& plan, HostRecord& record) {
-  std::vector<const char*> tags;
-  auto add = [&tags](bool controller, const std::string& tag, const DCSValue* fields) {
-    bool unbound = bound_table(controller, slot_int(fields[SLOT_TYPE])) == nullptr;
-    tags.push_back(unbound ? tag.c_str() : nullptr);
-  };
-  for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
-    add(true, plan.controllers[i].tag, record.ctrl(static_cast<int>(i)).Fields);
-  }
-  for (std::size_t i = 0; i < plan.points.size(); ++i) {
-    add(false, plan.points[i].tag, record.pv(static_cast<int>(i)).Fields);
-  }
-  return tags;
-}
-
-// The lookups for the reasons of the unbound items, built once for all of them.
-class Reasons {
- public:
-  Reasons(const std::vector<const char*>& tags, const InitStringCheck& offered) {
-    begin_unbound_reasons(reasons_, offered.catalogue, &offered.check,
-                          static_cast<std::int32_t>(tags.size()));
-    for (const char* tag : tags) {
-      if (tag != nullptr) seek_unbound_tag(reasons_, tag);
-    }
-    find_unbound_tags(reasons_);
-  }
-  ~Reasons() { release_unbound_reasons(reasons_); }
-  Reasons(const Reasons&) = delete;
-  Reasons& operator=(const Reasons&) = delete;
-  const UnboundReasons& get() const { return reasons_; }
-
- private:
-  UnboundReasons reasons_{};
-};
-
-std::vector<SuggestionNote> suggestion_notes(const TagCatalogue& catalogue,
-                                             const ItemSuggestions* suggestions) {
-  std::vector<SuggestionNote> notes;
-  for (int i = 0; suggestions != nullptr && i < suggestions->Count; ++i) {
-    const TagSuggestion& each = suggestions->Tags[i];
-    SuggestedTag tag = suggested_tag(catalogue, each);
-    notes.push_back({tag.Name, TAG_KINDS[each.Kind].Name, each.Entry, tag.Ds});
-  }
-  return notes;
-}
-
 // Reports every item's binding; returns how many items are unbound.
 int report_bindings(Report& report, const Case& plan, HostRecord& record,
                     const InitStringCheck& offered) {
-  std::vector<const char*> tags = unbound_tags(plan, record);
-  Reasons reasons(tags, offered);
-  TagSuggestions suggestions;
-  find_suggestions(suggestions, offered.catalogue, tags.data(),
-                   static_cast<std::int32_t>(tags.size()));
-  std::int32_t position = 0;
-  int unbound = 0;
-  auto describe = [&](bool controller, const std::string& name, const std::string& tag,
-                      std::int32_t ds, bool active, DCSValue* fields) {
-    std::int32_t code = slot_int(fields[SLOT_TYPE]);
-    BindingNote item{controller, name,
-                     tag,        ds,
-                     active,     bound_table(controller, code),
-                     code,       slot_int(fields[SLOT_STRUCT_IDX]),
-                     "",         "",
-                     {}};
-    const ItemSuggestions* suggested = suggestions_for(suggestions, position++);
-    char line[1024];
-    MessageText text = message_text(line, sizeof line);
-    std::size_t reason = item_binding_text({controller, tag.c_str(), ds, active, code, item.index},
-                                           reasons.get(), suggested, text);
-    item.line = line;
-    if (item.table == nullptr) {
-      item.reason = line + reason;
-      item.suggestions = suggestion_notes(offered.catalogue, suggested);
-      ++unbound;
-    }
-    report.binding(item);
+  std::vector<ItemFacts> items;
+  std::vector<const std::string*> names;
+  auto add = [&](bool controller, const std::string& name, const std::string& tag, std::int32_t ds,
+                 bool active, const DCSValue* fields) {
+    items.push_back({controller, tag, ds, active, slot_int(fields[SLOT_TYPE]),
+                     slot_int(fields[SLOT_STRUCT_IDX])});
+    names.push_back(&name);
   };
   for (std::size_t i = 0; i < plan.controllers.size(); ++i) {
     const ControllerItem& c = plan.controllers[i];
-    describe(true, c.name, c.tag, c.ds, c.active, record.ctrl(static_cast<int>(i)).Fields);
+    add(true, c.name, c.tag, c.ds, c.active, record.ctrl(static_cast<int>(i)).Fields);
   }
   for (std::size_t i = 0; i < plan.points.size(); ++i) {
     const PointItem& p = plan.points[i];
-    describe(false, p.name, p.tag, p.ds, p.active, record.pv(static_cast<int>(i)).Fields);
+    add(false, p.name, p.tag, p.ds, p.active, record.pv(static_cast<int>(i)).Fields);
   }
-  release_suggestions(suggestions);
+  std::vector<BindingDescription> described =
+      describe_bindings(offered.catalogue, &offered.check, items);
+  int unbound = 0;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const ItemFacts& item = items[i];
+    BindingDescription& each = described[i];
+    unbound += each.table == nullptr;
+    report.binding({item.controller, *names[i], item.tag, item.ds, item.active, each.table,
+                    item.code, item.index, std::move(each.reason), std::move(each.line),
+                    std::move(each.suggestions)});
+  }
   return unbound;
 }
 

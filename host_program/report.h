@@ -13,6 +13,7 @@
 
 #include "case_file.h"
 #include "catalogue/tag_catalogue.h"
+#include "diagnostics/bindings.h"
 #include "diagnostics/init_check.h"
 #include "diagnostics/report_text.h"
 
@@ -34,14 +35,6 @@ struct Column {
 struct Cell {
   std::optional<double> value;  // none: nothing crossed
   bool valid = true;            // a reading's verdict
-};
-
-// A catalogue tag whose name resembles an unbound item's tag.
-struct SuggestionNote {
-  std::string tag;
-  const char* table;
-  std::int32_t index;
-  std::int32_t ds;
 };
 
 // An item's binding as the driver wrote it, or why there is none.
