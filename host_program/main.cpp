@@ -23,6 +23,7 @@
 #include "diagnostics/bindings.h"
 #include "diff_command.h"
 #include "exit_status.h"
+#include "explain_command.h"
 #include "host_platform.h"
 #include "host_record.h"
 #include "plant.h"
@@ -328,6 +329,7 @@ int main(int argc, char** argv) {
   use_line_feeds(stdout);
   if (argc >= 2 && std::strcmp(argv[1], "check") == 0) return run_check(argc - 1, argv + 1);
   if (argc >= 2 && std::strcmp(argv[1], "diff") == 0) return run_diff(argc - 1, argv + 1);
+  if (argc >= 2 && std::strcmp(argv[1], "explain") == 0) return run_explain(argc - 1, argv + 1);
 
   CLI::App app{
       "Plays a simulation case through the dravik32 driver against the stand-in "

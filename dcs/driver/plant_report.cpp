@@ -6,6 +6,7 @@
 #include "catalogue/tag_catalogue.h"
 #include "driver/link_steps.h"
 #include "emulator/exchange.h"
+#include "host/checksum.h"
 #include "record/fields.h"
 #include "release.h"
 

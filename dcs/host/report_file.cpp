@@ -69,24 +69,6 @@ void put_escape(ReportFile& file, unsigned char c) {
   }
 }
 
-constexpr std::uint32_t CRC_POLYNOMIAL = 0xEDB88320u;
-
-struct CrcTable {
-  std::uint32_t entries[256];
-};
-
-constexpr CrcTable make_crc_table() {
-  CrcTable table = {};
-  for (std::uint32_t n = 0; n < 256; ++n) {
-    std::uint32_t c = n;
-    for (int bit = 0; bit < 8; ++bit) c = (c & 1u) != 0 ? CRC_POLYNOMIAL ^ (c >> 1) : c >> 1;
-    table.entries[n] = c;
-  }
-  return table;
-}
-
-constexpr CrcTable CRC_TABLE = make_crc_table();
-
 }  // namespace
 
 bool open_report_file(ReportFile& file) {
@@ -170,12 +152,4 @@ void close_report_file(ReportFile& file) {
   flush(file);
   if (file.Descriptor >= 0) ::close(file.Descriptor);
   file.Descriptor = -1;
-}
-
-std::uint32_t crc32_update(std::uint32_t crc, const char* bytes, std::size_t length) {
-  crc = ~crc;
-  for (std::size_t i = 0; i < length; ++i) {
-    crc = CRC_TABLE.entries[(crc ^ static_cast<unsigned char>(bytes[i])) & 0xffu] ^ (crc >> 8);
-  }
-  return ~crc;
 }

@@ -48,7 +48,3 @@ enum ReportEscape : std::uint8_t {
 };
 void write_report_escaped(ReportFile& file, const char* bytes, std::size_t length,
                           ReportEscape escape);
-
-// The CRC-32 of `length` bytes (the polynomial of zip and PNG), continued
-// from `crc` (0 to start).
-std::uint32_t crc32_update(std::uint32_t crc, const char* bytes, std::size_t length);

@@ -234,18 +234,53 @@ def diff_strings(t, update):
 def plant_report(t, update):
     report = t.scratch / "plant.report"
     with_report = t(MISSPELLED, "--csv", env=dict(os.environ, DRAVIK32_REPORT=str(report)))
-    written = report.read_text() if report.exists() else ""
+    facts = report.read_bytes() if report.exists() else b""
+    # The driver writes facts only: the words are the desk's.
+    for words in (b"unbound", b"did you mean", b"warning", b"reading:"):
+        if words in facts:
+            t.fail(f"the driver's report holds {words!r}")
+    explained = t("explain", report)
     if update:
-        REPORT_GOLDEN.write_text(written)
+        REPORT_GOLDEN.write_text(explained.stdout)
         print(f"wrote {REPORT_GOLDEN}")
-    elif written != REPORT_GOLDEN.read_text():
-        diff = difflib.unified_diff(REPORT_GOLDEN.read_text().splitlines(), written.splitlines(),
-                                    "golden", "written", lineterm="")
-        t.fail("the plant report differs from the golden file:\n" + "\n".join(diff))
+    elif explained.returncode != 0 or explained.stdout != REPORT_GOLDEN.read_text():
+        diff = difflib.unified_diff(REPORT_GOLDEN.read_text().splitlines(),
+                                    explained.stdout.splitlines(), "golden", "explained",
+                                    lineterm="")
+        t.fail(f"explain (exit {explained.returncode}, {explained.stderr}) differs from the "
+               "golden file:\n" + "\n".join(diff))
     desk = binding_lines(with_report.stdout, r"# (controller|process variable) '[^']*' ")
-    plant = binding_lines(written, r"(controller|process variable) \d+ ")
+    plant = binding_lines(explained.stdout, r"(controller|process variable) \d+ ")
     if not desk or desk != plant:
         t.fail(f"the desk tool's binding lines {desk} differ from the report's {plant}")
+    # Line ends turned into CRLF by an editor or a mail program mean the same.
+    crlf = t.scratch / "crlf.report"
+    crlf.write_bytes(facts.replace(b"\n", b"\r\n"))
+    t.expect("explain of the CRLF report", t("explain", crlf), 0, [explained.stdout])
+    # An edited or cut report is refused at its line, after what came before.
+    lines = facts.decode("ascii").split("\n")
+    edited_at = next(i for i, line in enumerate(lines) if line.startswith("|LT101.PV"))
+    crc_at = next(i for i, line in enumerate(lines) if line.startswith("crc32 "))
+    config_at = next(i for i, line in enumerate(lines) if line == "== DCSConfigure")
+    for what, text, says, before in [
+        ("an edited byte", "\n".join(lines[:edited_at] + [lines[edited_at].replace("1", "2", 1)] +
+                                     lines[edited_at + 1:]),
+         f"{crc_at + 1}: the string of the DCSLoad of line 1 does not match its checksum", ""),
+        ("a line dropped", "\n".join(lines[:edited_at] + lines[edited_at + 1:]),
+         f"{crc_at}: the string of the DCSLoad of line 1 holds", ""),
+        ("a cut inside a configure", "\n".join(lines[:config_at + 3]) + "\n",
+         f"{config_at + 3}: the report ends inside the DCSConfigure of line {config_at + 1}",
+         "catalogue: AI 4"),
+        ("a cut mid-line", "\n".join(lines[:config_at + 3]),
+         f"{config_at + 3}: the report ends in the middle of a line", "catalogue: AI 4"),
+        ("another format", "\n".join(lines).replace("report-format 1", "report-format 2"),
+         "2: the DCSLoad of line 1 was written in report format 2", ""),
+        ("not a report", "title = 'tank'\n", "1: \"title = 'tank'\" is not a driver's section",
+         ""),
+    ]:
+        bad = t.write("bad.report", text)
+        t.expect(f"explain of {what}", t("explain", bad), 1, [before] if before else [],
+                 stderr=[f"{bad}:{says}"])
     # The report changes nothing: off, or with a file that cannot be written.
     for what, env in [("off", {k: v for k, v in os.environ.items() if k != "DRAVIK32_REPORT"}),
                       ("unwritable", dict(os.environ,
