@@ -1,7 +1,8 @@
 // The plant report seen from the host's side: through the nine exports, with
 // DRAVIK32_REPORT naming a file, so these run the same against the Windows
-// DLL. The report names each item's binding or why it has none; off, it
-// changes nothing the host or the emulator can see; it never harms the run.
+// DLL. The report holds the facts of each entry point, every byte of the
+// string as the desk's reader reads it back; off, it changes nothing the host
+// or the emulator can see; it never harms the run.
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics/plant_report_reader.h"
 #include "driver/entry_points.h"
 #include "release.h"
 #include "report_variable.h"
@@ -150,7 +152,10 @@ class PlantReportTest : public StandinTest {
   std::string report_path_;
 };
 
-TEST_F(PlantReportTest, TheReportSaysWhatWasLoadedBoundAndReadBadly) {
+// The facts of three runs, word for word: every byte of the string (a
+// carriage return, a tab and a trailing blank escaped), each item's slots
+// after DCSConfigure, the result and the failed reads.
+TEST_F(PlantReportTest, TheReportHoldsTheFactsOfEachEntryPoint) {
   struct Case {
     const char* name;
     Plant plant;
@@ -158,68 +163,65 @@ TEST_F(PlantReportTest, TheReportSaysWhatWasLoadedBoundAndReadBadly) {
   } cases[] = {
       {"a plant with unbound items", kPlant,
        "== DCSLoad: " DCS_RELEASE_TEXT "\n"
-       "initialization string: 94 bytes\n"
-       "reading: read to the end\n"
-       "catalogue: AI 1, AO 1, DI 1, DO 1, DCD 0, CALC 1\n"
+       "report-format 1\n"
+       "length 94\n"
+       "|plant tags\n|*AI*\n|LEVEL,x,1,0,100\n|*AO*\n|VALVE,x,1,0,100\n|*DI*\n|RUN,x,1\n"
+       "|*DO*\n|CMD,x,1\n|*CALC*\n|ERR,x,1\n|\n"
+       "crc32 9B209464\n"
+       "load read\n"
+       "catalogue AI 1 AO 1 DI 1 DO 1 DCD 0 CALC 1\n"
        "== DCSConfigure\n"
-       "controller 0 VALVE ds 1: code 1, AO[0]\n"
-       "controller 1 CMD ds 1: code 2, DO[0]\n"
-       "controller 2 VALEV ds 1: unbound: no tag named \"VALEV\"\n"
-       "controller 3 LEVEL ds 1 (inactive): unbound: \"LEVEL\" data set 1 is only in AI, which "
-       "controllers do not read (they read AO, DO, DCD and CALC)\n"
-       "process variable 0 level ds 1: code 1, AI[0]\n"
-       "process variable 1 RUN ds 2: unbound: \"RUN\" exists with other data sets only: 1 (DI)\n"
-       "process variable 2 ERR ds 1: code 4, CALC[0], which process variables do not write\n"
-       "result: 1, the link is enabled\n"
+       "controller 0 active \"VALVE\" ds 1 code 1 index 0\n"
+       "controller 1 active \"CMD\" ds 1 code 2 index 0\n"
+       "controller 2 active \"VALEV\" ds 1 code 0 index -1\n"
+       "controller 3 inactive \"LEVEL\" ds 1 code 0 index -1\n"
+       "process-variable 0 active \"level\" ds 1 code 1 index 0\n"
+       "process-variable 1 active \"RUN\" ds 2 code 0 index -1\n"
+       "process-variable 2 active \"ERR\" ds 1 code 4 index 0\n"
+       "result 1\n"
        "== DCSReset\n"
-       "controller 1: 3 failed reads, the last with status 5\n"
+       "failed-reads controller 1 count 3 last-status 5\n"
        "== DCSStop\n"
-       "controller 1: 1 failed read, the last with status 5\n"},
-      {"a string with traps",
-       {"*AI*\r\nLEVEL,x,1,0\n*AO*\nVALVE,x,010,0,100\n*AI*\n LEVEL ,x,1,0,1\n,,\nTAIL,x,1\n",
-        {{"VALVE", 1, 1}, {"A\tB\x01", -5, 1}},
+       "failed-reads controller 1 count 1 last-status 5\n"
+       "== DCSDestroy\n"},
+      {"a string with traps and a tag with control characters",
+       {"*AI*\r\nLEVEL,x,1,0\n*AO*\nVALVE,x,010,0,100\n*AI*\n LEVEL ,x,1,0,1 \n,,\n\tT\\\"\x80,x,1",
+        {{"VALVE", 1, 1}, {"A\tB\x01\"\\", -5, 1}},
         {{"LEVEL", 1, 1}},
         0},
        "== DCSLoad: " DCS_RELEASE_TEXT "\n"
-       "initialization string: 74 bytes\n"
-       "reading: stopped at line 7: an empty token\n"
-       "warning: line 7: an empty token (two delimiters with only blanks between them) where a "
-       "record would begin ends the reading; the rest of the text, up to line 9, is ignored\n"
-       "warning: line 1: the line ends in a carriage return and a line feed (CRLF, 1 line): the "
-       "driver keeps the carriage return in the last token of each line, so a header alone on "
-       "its line is not recognised\n"
-       "warning: line 1: \"*AI*\\r\" is not the header *AI*: it ends in a carriage return (CRLF "
-       "line ends); it is skipped, as every token before the first header\n"
-       "warning: line 4: the data set \"010\" of the AO record \"VALVE\" is read as an octal "
-       "number: 8\n"
-       "warning: line 6: the AI tag name \"LEVEL \" has trailing blanks, which an item's TAG "
-       "must carry to bind to it\n"
-       "catalogue: AI 1, AO 1, DI 0, DO 0, DCD 0, CALC 0\n"
+       "report-format 1\n"
+       "length 75\n"
+       "|*AI*\\r\n|LEVEL,x,1,0\n|*AO*\n|VALVE,x,010,0,100\n|*AI*\n| LEVEL ,x,1,0,1\\x20\n|,,\n"
+       "|\\tT\\\\\"\\x80,x,1\n"
+       "crc32 718BE497\n"
+       "load read\n"
+       "catalogue AI 1 AO 1 DI 0 DO 0 DCD 0 CALC 0\n"
        "== DCSConfigure\n"
-       "controller 0 VALVE ds 1: unbound: \"VALVE\" exists with other data sets only: 8 (AO)\n"
-       "controller 1 A\\tB\\x01 ds -5: unbound: no tag named \"A\\tB\\x01\"\n"
-       "process variable 0 LEVEL ds 1: unbound: no tag named \"LEVEL\"; it stands at line 2, "
-       "before the first section header, where tokens are skipped; did you mean \"LEVEL \" "
-       "(AI[0], data set 1)?\n"
-       "result: 1, the link is enabled\n"
+       "controller 0 active \"VALVE\" ds 1 code 0 index -1\n"
+       "controller 1 active \"A\\tB\\x01\\\"\\\\\" ds -5 code 0 index -1\n"
+       "process-variable 0 active \"LEVEL\" ds 1 code 0 index -1\n"
+       "result 1\n"
        "== DCSReset\n"
-       "failed reads since the last report: none\n"
+       "failed-reads none\n"
        "== DCSStop\n"
-       "failed reads since the last report: none\n"},
+       "failed-reads none\n"
+       "== DCSDestroy\n"},
       {"no tags",
        {"*AI*\n", {{"VALVE", 1, 1}}, {}, 1},
        "== DCSLoad: " DCS_RELEASE_TEXT "\n"
-       "initialization string: 5 bytes\n"
-       "unusable: the string holds 5 bytes; one of 33 bytes or less (at most the six headers, "
-       "one a line) is taken to hold no tags, so the driver shows its load warning and loads "
-       "nothing\n"
-       "catalogue: none\n"
+       "report-format 1\n"
+       "length 5\n"
+       "load too-short\n"
+       "catalogue none\n"
        "== DCSConfigure\n"
-       "result: 0, refused: the emulator offers no tags: its string holds 33 bytes or less\n"
+       "controller 0 active \"VALVE\" ds 1 code 0 index -1\n"
+       "result 0 no-tags\n"
        "== DCSReset\n"
-       "failed reads: not counted since the last DCSConfigure\n"
+       "failed-reads uncounted\n"
        "== DCSStop\n"
-       "failed reads: not counted since the last DCSConfigure\n"},
+       "failed-reads uncounted\n"
+       "== DCSDestroy\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -230,9 +232,58 @@ TEST_F(PlantReportTest, TheReportSaysWhatWasLoadedBoundAndReadBadly) {
   }
 }
 
+// Every byte the emulator hands over comes back out of the report as the
+// desk reads it, whatever the byte, wherever the buffer fills (a string of
+// escapes longer than the buffer), after its line ends are turned into CRLF;
+// and every line of the report is printable text.
+TEST_F(PlantReportTest, EveryByteOfTheStringComesBackOutOfTheReport) {
+  std::string every_byte = "*AI*\nT,x,1,0,1\n";
+  for (int c = 0; c < 256; ++c) every_byte += static_cast<char>(c);
+  std::string escapes = "*AI*\n";
+  while (escapes.size() < 70000) escapes += "\r\x01 \\\"\n\x7f\x80\t ";
+  const std::string strings[] = {
+      every_byte,
+      escapes,
+      "plant tags of unit 7\r\n*AI*\r\nLEVEL ,x,1,0,1 \r\n\r\n",
+      "plant tags of unit 7\n*DI*\nRUN,x,1 \n \n  \n",
+      "line without a line feed at its end, and blanks  ",
+      std::string("plant tags of unit 7\n*DI*\n\0RUN,x,1\n\0\0", 38),
+  };
+  for (const std::string& text : strings) {
+    SCOPED_TRACE(text.substr(0, 30));
+    reset_standins();
+    turn_report_on();
+    set_init_string(text);
+    HostRecord record;
+    DCSLoad(record.get());
+    record.add_controller("A\n\"\\\x7f\xff ", 1);
+    DCSConfigure(record.get());
+    DCSDestroy(record.get());
+    std::string written = report_text();
+    for (char c : written) {
+      ASSERT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7f)) << static_cast<int>(c);
+    }
+    EXPECT_EQ(written.find(" \n"), std::string::npos) << "a line ends in a blank";
+    std::string crlf;
+    for (char c : written) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (const std::string& report : {written, crlf}) {
+      PlantReport read = read_plant_report(report);
+      ASSERT_FALSE(read.fault) << read.fault->line << ": " << read.fault->message;
+      ASSERT_EQ(read.events.size(), 3u);
+      const auto& load = std::get<ReportLoad>(read.events[0]);
+      ASSERT_TRUE(load.text);
+      EXPECT_EQ(*load.text, text);
+      const auto& configure = std::get<ReportConfigure>(read.events[1]);
+      ASSERT_EQ(configure.items.size(), 1u);
+      EXPECT_EQ(configure.items[0].tag, "A\n\"\\\x7f\xff ");
+    }
+  }
+}
+
 // Off, the run makes the allocations and calls it made before the report
 // existed; on, or with a file that cannot be written, the host and the
-// emulator see the very same run.
+// emulator see the very same run, and the report allocates nothing but the
+// failed-read counts.
 TEST_F(PlantReportTest, OffOrUnwritableTheRunIsTheSame) {
   set_report_variable(nullptr);
   Seen off = run(kPlant);
@@ -269,73 +320,30 @@ TEST_F(PlantReportTest, OffOrUnwritableTheRunIsTheSame) {
     EXPECT_EQ(on.configured, off.configured);
     EXPECT_EQ(on.blocks_left, 0);
     EXPECT_EQ(report_exists(), path == report_path());
-    // Only a report that is written allocates (the counts, the string's copy).
-    if (!p.opens) {
-      EXPECT_EQ(on.allocations[0], off.allocations[0]);
-      EXPECT_EQ(on.allocations[1], off.allocations[1]);
-    }
+    EXPECT_EQ(on.allocations[0], off.allocations[0]);
+    // The failed-read counts, when the file opens.
+    EXPECT_EQ(on.allocations[1], off.allocations[1] + (p.opens ? 1 : 0));
     EXPECT_EQ(on.allocations[2], 0);
   }
 }
 
 // Every allocation of a reported run fails in turn, and every later one too:
-// the run goes on, and when only the report's memory was refused (no box
-// said otherwise) the host sees the same run as without the report.
-TEST_F(PlantReportTest, MemoryForTheReportNotObtainedTheRunGoesOn) {
+// the run goes on, the report says when the counts were refused, and when
+// only the report's memory was refused the host sees the same run.
+TEST_F(PlantReportTest, MemoryForTheCountsNotObtainedTheRunGoesOn) {
   set_report_variable(nullptr);
   Seen plain = run(kPlant);
   bool told = false;
   sweep_reported_runs(kPlant, [&](const Seen& seen) {
     std::string report = report_text();
     EXPECT_NE(report.find("== DCSStop\n"), std::string::npos);
-    told |= report.find("not obtained") != std::string::npos ||
-            report.find("ran out of memory") != std::string::npos;
+    told |= report.find("failed-reads uncounted\nresult 1\n") != std::string::npos;
     if (seen.boxes.empty()) {
       EXPECT_EQ(seen.calls, plain.calls);
       EXPECT_EQ(seen.readings, plain.readings);
     }
   });
   EXPECT_TRUE(told);
-}
-
-// A string with records, an empty token that ends the reading and a tag
-// after it: whichever allocation is refused, the report reads only tokens
-// the check holds, and never says the reading went to the end.
-TEST_F(PlantReportTest, TheChecksTokenListRefusedMidRecordLeavesNothingHalfRead) {
-  std::string init = "plant tags\n*AI*\n";
-  for (int i = 0; i < 102; ++i) {
-    init += 'T';
-    init += std::to_string(i);
-    init += ",x,1,0,1\n";
-  }
-  init += ",,\nLATE,x,1,0,1\n";
-  const Plant plant = {init, {}, {{"T50", 1, 1}, {"late", 1, 1}}, 1};
-  sweep_reported_runs(plant, [this](const Seen&) {
-    EXPECT_EQ(report_text().find("reading: read to the end"), std::string::npos);
-  });
-}
-
-// A second load appends to the tables: the reasons name the entries by
-// their places in the tables, past those of the first load.
-TEST_F(PlantReportTest, ASecondLoadsReasonsCountTheFirstLoadsEntries) {
-  turn_report_on();
-  HostRecord first;
-  set_init_string("plant tags, first part\n*AI*\nP,x,1,0,1\n");
-  DCSLoad(first.get());
-  HostRecord record;
-  set_init_string("plant tags, second part\n*AI*\nA,x,1,0\n*AO*\nV1,y,1,0,4\n");
-  DCSLoad(record.get());
-  record.add_controller("V1", 1, 1);
-  DCSConfigure(record.get());
-  DCSDestroy(record.get());
-  DCSDestroy(first.get());
-  EXPECT_NE(report_text().find(
-                "controller 0 V1 ds 1: unbound: \"V1\" data set 1 is only in AI, which "
-                "controllers do not read (they read AO, DO, DCD and CALC); its record at line 5 "
-                "follows the header \"*AO*\" at line 4, which the AI record \"A\" (line 3) "
-                "took as a field\n"),
-            std::string::npos)
-      << report_text();
 }
 
 // A long run adds nothing to the report but larger counts.
@@ -349,26 +357,32 @@ TEST_F(PlantReportTest, ALongRunDoesNotGrowTheReport) {
   plant.steps = 2000;
   run(plant);
   std::string long_run = report_text();
-  std::string counted = "controller 1: 3 failed reads";
+  std::string counted = "controller 1 count 3 ";
   ASSERT_NE(short_run.find(counted), std::string::npos);
-  short_run.replace(short_run.find(counted), counted.size(), "controller 1: 2000 failed reads");
+  short_run.replace(short_run.find(counted), counted.size(), "controller 1 count 2000 ");
   EXPECT_EQ(long_run, short_run);
 }
 
-// A refused DCSConfigure names the check that refused it.
+// A refused DCSConfigure names the check that refused it, after the items.
 TEST_F(PlantReportTest, ARefusalNamesItsCheck) {
   struct Case {
     const char* controller;
     const char* point;
     bool without_catalogue;
-    const char* refusal;
+    const char* facts;
   } cases[] = {
-      {"", "RUN", false, "a controller's text field is empty (DCSCtrlTagFieldError)"},
-      {"VALVE", "", false, "a process variable's text field is empty (DCSPVTagFieldError)"},
-      {"VALVE", "RUN", true, "no catalogue: the case must be reloaded or recreated"},
+      {nullptr, "RUN", false,
+       "controller 0 active null ds 1 code 0 index -1\n"
+       "process-variable 0 active \"RUN\" ds 1 code 0 index -1\nresult 0 ctrl-text-empty\n"},
+      {"VALVE", "", false,
+       "controller 0 active \"VALVE\" ds 1 code 0 index -1\n"
+       "process-variable 0 active \"\" ds 1 code 0 index -1\nresult 0 pv-text-empty\n"},
+      {"VALVE", "RUN", true,
+       "controller 0 active \"VALVE\" ds 1 code 0 index -1\n"
+       "process-variable 0 active \"RUN\" ds 1 code 0 index -1\nresult 0 no-catalogue\n"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.refusal);
+    SCOPED_TRACE(c.facts);
     reset_standins();
     turn_report_on();
     // Without tags at load time there is no catalogue; the emulator offers
@@ -381,35 +395,9 @@ TEST_F(PlantReportTest, ARefusalNamesItsCheck) {
     record.add_point(c.point, 1);
     std::string before = report_text();
     EXPECT_EQ(DCSConfigure(record.get()), 0);
-    EXPECT_EQ(report_text(), before + "== DCSConfigure\nresult: 0, refused: " + c.refusal + "\n");
+    EXPECT_EQ(report_text(), before + "== DCSConfigure\n" + c.facts);
     DCSDestroy(record.get());
   }
-}
-
-// Every line of a long report reaches the file, however the driver buffers
-// its writes.
-TEST_F(PlantReportTest, EveryItemOfALongListIsReported) {
-  turn_report_on();
-  set_init_string(kTags);
-  HostRecord record;
-  DCSLoad(record.get());
-  std::string expected = "== DCSConfigure\n";
-  for (int i = 0; i < 150; ++i) {
-    // Built up with +=, which GCC 12's -Wrestrict does not misjudge at -O3.
-    std::string number = std::to_string(i);
-    std::string tag = "T";
-    tag += number;
-    record.add_controller(tag.c_str(), 1);
-    expected += "controller ";
-    expected += number;
-    expected += " " + tag + " ds 1: unbound: no tag named \"" + tag + "\"\n";
-  }
-  ASSERT_EQ(DCSConfigure(record.get()), 1);
-  DCSDestroy(record.get());
-  std::string report = report_text();
-  std::size_t at = report.find("== DCSConfigure\n");
-  ASSERT_NE(at, std::string::npos);
-  EXPECT_EQ(report.substr(at), expected + "result: 1, the link is enabled\n");
 }
 
 // The counts' block holds the controllers of DCSConfigure: one the host adds
@@ -431,9 +419,9 @@ TEST_F(PlantReportTest, AControllerAddedAfterConfigureIsNotCounted) {
   DCSStop();
   DCSDestroy(record.get());
   std::string report = report_text();
-  EXPECT_NE(report.find("controller 0: 1 failed read, the last with status 5\n"),
-            std::string::npos);
-  EXPECT_EQ(report.find("controller 1:"), std::string::npos);
+  EXPECT_NE(report.find("== DCSStop\nfailed-reads controller 0 count 1 last-status 5\n== "),
+            std::string::npos)
+      << report;
 }
 
 // Items of a record that DCSLoad never declared have no slots to report.
@@ -448,8 +436,8 @@ TEST_F(PlantReportTest, ARecordWithoutTheDriversFieldsIsSaidSo) {
   std::string before = report_text();
   EXPECT_EQ(DCSConfigure(bare.get()), 1);
   EXPECT_EQ(report_text(), before +
-                               "== DCSConfigure\ncontroller 0: no driver fields\nprocess variable "
-                               "0: no driver fields\nresult: 1, the link is enabled\n");
+                               "== DCSConfigure\ncontroller 0 no-fields\nprocess-variable 0 "
+                               "no-fields\nresult 1\n");
   DCSDestroy(loaded.get());
 }
 

@@ -129,6 +129,13 @@ std::string unescape(std::string_view text, int line) {
   return bytes;
 }
 
+// A line as an error shows it: in quotes, its first 40 bytes.
+std::string quoted(std::string_view line) {
+  std::string shown = "\"";
+  shown.append(line.substr(0, 40));
+  return shown.append("\"");
+}
+
 bool starts_with(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
@@ -154,17 +161,22 @@ class Reader {
  private:
   // False at the end of the text.
   bool skip_blank_lines() {
-    while (!lines_.at_end() && lines_.peek().empty()) take();
+    while (!lines_.at_end() && lines_.peek().empty()) whole_line();
     return !lines_.at_end();
   }
 
   // A line of the event that started at `start`: the report may not end
   // before it.
-  std::string_view take(int start = 0, const char* section = nullptr) {
+  std::string_view take(int start, const char* section) {
     if (lines_.at_end()) {
-      fail(lines_.number(), std::string("the report ends inside the ") + section + " of line " +
-                                std::to_string(start) + ": it was cut off");
+      std::string message = "the report ends inside the ";
+      message.append(section).append(" of line ").append(std::to_string(start));
+      fail(lines_.number(), message.append(": it was cut off"));
     }
+    return whole_line();
+  }
+
+  std::string_view whole_line() {
     std::string_view line = lines_.take();
     if (lines_.last_cut()) {
       fail(lines_.number(), "the report ends in the middle of a line: it was cut off");
@@ -173,19 +185,19 @@ class Reader {
   }
 
   ReportEvent event() {
-    std::string_view line = take();
+    std::string_view line = whole_line();
     int start = lines_.number();
     if (!starts_with(line, SECTION)) {
-      fail(start, "\"" + std::string(line.substr(0, 40)) +
-                      "\" is not a driver's section (\"== DCSLoad\", \"== DCSConfigure\", ...): "
-                      "not a plant report");
+      fail(start, quoted(line).append(
+                      " is not a driver's section (\"== DCSLoad\", \"== DCSConfigure\", ...): "
+                      "not a plant report"));
     }
     std::string_view name = line.substr(SECTION.size());
     if (starts_with(name, "DCSLoad: ")) return load(start, std::string(name.substr(9)));
     if (name == "DCSConfigure") return configure(start);
     if (name == "DCSReset" || name == "DCSStop") return reads(start, std::string(name));
     if (name == "DCSDestroy") return ReportDestroy{start};
-    fail(start, "unknown section \"" + std::string(line) + "\"");
+    fail(start, std::string("unknown section ").append(quoted(line)));
   }
 
   // The expected first word of the next line of a section, and its words.
@@ -193,9 +205,10 @@ class Reader {
     std::string_view line = take(start, section);
     std::vector<std::string_view> found = words(line);
     if (found.empty() || found[0] != word) {
-      fail(lines_.number(), "expected \"" + std::string(word) + " ...\" in the " + section +
-                                " of line " + std::to_string(start) + ", found \"" +
-                                std::string(line.substr(0, 40)) + "\"");
+      std::string message = "expected \"";
+      message.append(word).append(" ...\" in the ").append(section).append(" of line ");
+      message.append(std::to_string(start)).append(", found ").append(quoted(line));
+      fail(lines_.number(), message);
     }
     return found;
   }
@@ -303,8 +316,7 @@ class Reader {
   ReportItem item(const std::vector<std::string_view>& found, int at, std::string_view line) {
     ReportItem item{at, false, 0, false, false, std::nullopt, 0, 0, 0};
     bool named = !found.empty() && (found[0] == "controller" || found[0] == "process-variable");
-    if (!named || found.size() < 3)
-      fail(at, "\"" + std::string(line.substr(0, 40)) + "\" is no item");
+    if (!named || found.size() < 3) fail(at, quoted(line).append(" is no item"));
     item.controller = found[0] == "controller";
     item.index = number(found[1], at, "the item's index");
     if (found.size() == 3 && found[2] == "no-fields") return item;
