@@ -3,13 +3,16 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <optional>
+#include <variant>
 
 #include "case_file.h"
 #include "command_line.h"
+#include "diagnostics/plant_report_reader.h"
 #include "exit_status.h"
 #include "report.h"
 
@@ -65,26 +68,13 @@ std::optional<std::string> read_init_text(const std::string& path) {
   return text;
 }
 
-int run_check(int argc, char** argv) {
-  CLI::App app{
-      "Reads an initialization string the way the dravik32 driver reads it and reports what "
-      "it would load and every trap it holds. Exit status: 0 clean, 4 warnings, 5 unusable "
-      "(no tag would be loaded), 1 the file cannot be read.",
-      "dravik-host check"};
-  desk_command_line(app);
-  std::string init_path;
-  bool json = false;
-  app.add_option("INIT", init_path, "the initialization string, as a file")->required();
-  app.add_flag("--json", json, "print the result as JSON");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& error) {
-    return app.exit(error) == 0 ? kRan : kBadInput;
-  }
+namespace {
 
-  std::optional<std::string> text = read_init_text(init_path);
-  if (!text) return kBadInput;
-  InitStringCheck result(*text);
+// Checks one string; as JSON, the document is printed, or added to `list`
+// when one is given. Returns the verdict's exit status.
+int check_string(const std::string& name, const std::string& text, bool json,
+                 nlohmann::ordered_json* list) {
+  InitStringCheck result(text);
   const InitCheck& check = result.check;
   Tally tally;
 
@@ -95,7 +85,7 @@ int run_check(int argc, char** argv) {
       warnings.push_back(warning_json(check, warning));
     });
     nlohmann::ordered_json document = {
-        {"file", init_path},
+        {"file", name},
         {"bytes", check.Length},
         {"catalogue", table_counts(result.catalogue)},
         {"reading", stop_code(check)},
@@ -105,11 +95,15 @@ int run_check(int argc, char** argv) {
         {"warnings", warnings},
         {"verdict", tally.verdict()},
         {"exit_status", tally.status()}};
-    std::printf("%s\n", document.dump(2).c_str());
+    if (list != nullptr) {
+      list->push_back(document);
+    } else {
+      std::printf("%s\n", document.dump(2).c_str());
+    }
     return tally.status();
   }
 
-  std::printf("initialization string: %s, %d bytes\n", escaped(init_path).c_str(), check.Length);
+  std::printf("initialization string: %s, %d bytes\n", escaped(name).c_str(), check.Length);
   std::printf("catalogue: %s\n", catalogue_summary(result.catalogue).c_str());
   char line[1024];
   MessageText reading = message_text(line, sizeof line);
@@ -117,8 +111,8 @@ int run_check(int argc, char** argv) {
   std::printf("reading: %s\n", line);
   result.each_warning([&](const InitWarning& warning) {
     tally.add(warning);
-    MessageText text = message_text(line, sizeof line);
-    init_warning_line(check, warning, text);
+    MessageText words = message_text(line, sizeof line);
+    init_warning_line(check, warning, words);
     std::printf("%s\n", line);
   });
   if (tally.warnings == 0) {
@@ -128,4 +122,64 @@ int run_check(int argc, char** argv) {
                 tally.warnings == 1 ? "" : "s");
   }
   return tally.status();
+}
+
+}  // namespace
+
+int run_check(int argc, char** argv) {
+  CLI::App app{
+      "Reads an initialization string the way the dravik32 driver reads it and reports what "
+      "it would load and every trap it holds; given a plant report, each string it holds. Exit "
+      "status: 0 clean, 4 warnings, 5 unusable (no tag would be loaded), 1 the file cannot be "
+      "read.",
+      "dravik-host check"};
+  desk_command_line(app);
+  std::string init_path;
+  bool json = false;
+  app.add_option("INIT", init_path, "the initialization string, as a file, or a plant report")
+      ->required();
+  app.add_flag("--json", json, "print the result as JSON");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return app.exit(error) == 0 ? kRan : kBadInput;
+  }
+
+  std::string text;
+  try {
+    text = read_text_file(init_path, "the initialization string");
+  } catch (const InputError& error) {
+    std::fprintf(stderr, "dravik-host: %s\n", error.what());
+    return kBadInput;
+  }
+  if (!looks_like_plant_report(text)) {
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+      std::fprintf(stderr, "dravik-host: %s: longer than any length the emulator can report\n",
+                   init_path.c_str());
+      return kBadInput;
+    }
+    return check_string(init_path, text, json, nullptr);
+  }
+  // A plant report: each string it holds, in turn; the worst verdict counts.
+  PlantReport report = read_plant_report(text);
+  nlohmann::ordered_json strings = nlohmann::ordered_json::array();
+  int status = kRan;
+  for (const ReportEvent& event : report.events) {
+    const auto* load = std::get_if<ReportLoad>(&event);
+    if (load == nullptr || !load->text) continue;
+    std::string name = init_path + ":" + std::to_string(load->line);
+    if (!json) std::printf("== DCSLoad at line %d: %s\n", load->line, load->release.c_str());
+    status = std::max(status, check_string(name, *load->text, json, json ? &strings : nullptr));
+  }
+  if (json) {
+    nlohmann::ordered_json document = {{"file", init_path}, {"strings", strings}};
+    document["exit_status"] = report.fault ? kBadInput : status;
+    std::printf("%s\n", document.dump(2).c_str());
+  }
+  if (report.fault) {
+    std::fprintf(stderr, "dravik-host: %s:%d: %s\n", init_path.c_str(), report.fault->line,
+                 report.fault->message.c_str());
+    return kBadInput;
+  }
+  return status;
 }

@@ -21,6 +21,7 @@
 #include "diagnostics/similar_names.h"
 #include "diagnostics/unbound_reason.h"
 #include "exit_status.h"
+#include "explain_command.h"
 #include "report.h"
 
 namespace {
@@ -577,7 +578,9 @@ int run_diff(int argc, char** argv) {
   bool json = false;
   app.add_option("OLD", old_path, "the initialization string before, as a file")->required();
   app.add_option("NEW", new_path, "the initialization string after, as a file")->required();
-  app.add_option("--case", case_paths, "a case whose items' bindings to compare (repeatable)");
+  app.add_option("--case", case_paths,
+                 "a case, or a plant report whose last DCSConfigure's items make one, whose "
+                 "items' bindings to compare (repeatable)");
   app.add_flag("--json", json, "print the result as JSON");
   app.footer(
       "Exit status: 0 no item of the cases changes its binding, 4 some item does, 5 a string "
@@ -593,7 +596,7 @@ int run_diff(int argc, char** argv) {
   if (!read_side(old_side, old_path) || !read_side(new_side, new_path)) return kBadInput;
   std::vector<Case> plans;
   try {
-    for (const std::string& path : case_paths) plans.push_back(read_case(path));
+    for (const std::string& path : case_paths) plans.push_back(read_case_or_report(path));
   } catch (const InputError& error) {
     std::fprintf(stderr, "dravik-host: %s\n", error.what());
     return kBadInput;

@@ -300,6 +300,39 @@ PlantReport read_plant_report_file(const std::string& path) {
   return read_plant_report(read_text_file(path, "the plant report"));
 }
 
+Case read_case_or_report(const std::string& path) {
+  std::string text = read_text_file(path, "the case");
+  if (!looks_like_plant_report(text)) return read_case(path);
+  PlantReport report = read_plant_report(text);
+  if (report.fault) throw InputError(path, report.fault->line, report.fault->message);
+  const ReportConfigure* configure = last_configure(report);
+  if (configure == nullptr) {
+    throw InputError(path, 0, "the plant report holds no DCSConfigure whose items make a case");
+  }
+  Case items;
+  items.file = path;
+  for (const ReportItem& item : configure->items) {
+    if (!item.has_fields || !item.tag) continue;
+    std::string name = "index " + std::to_string(item.index);
+    if (item.controller) {
+      ControllerItem controller;
+      controller.name = name;
+      controller.tag = *item.tag;
+      controller.ds = item.ds;
+      controller.active = item.active;
+      items.controllers.push_back(controller);
+    } else {
+      PointItem point;
+      point.name = name;
+      point.tag = *item.tag;
+      point.ds = item.ds;
+      point.active = item.active;
+      items.points.push_back(point);
+    }
+  }
+  return items;
+}
+
 int run_explain(int argc, char** argv) {
   CLI::App app{
       "Replays a plant report (the file DRAVIK32_REPORT named) with the driver's own loader and "

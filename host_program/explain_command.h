@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "case_file.h"
 #include "diagnostics/plant_report_reader.h"
 
 // Runs `dravik-host explain`; argv[0] is "explain". Returns the exit status.
@@ -14,3 +15,8 @@ int run_explain(int argc, char** argv);
 // The report in file `path`, read; throws InputError when the file cannot
 // be read. A fault inside it is left in the result.
 PlantReport read_plant_report_file(const std::string& path);
+
+// A case's items: those of a TOML case, or of a plant report's last
+// DCSConfigure (each named by its index), so that an integrator can check a
+// new string against the plant's real items. Throws InputError.
+Case read_case_or_report(const std::string& path);

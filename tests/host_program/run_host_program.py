@@ -26,6 +26,7 @@ import subprocess
 import sys
 import tempfile
 import xml.etree.ElementTree as ElementTree
+import zlib
 
 HERE = pathlib.Path(__file__).resolve().parent
 EXAMPLES = HERE.parent.parent / "examples"
@@ -291,6 +292,49 @@ def plant_report(t, update):
             t.fail(f"the run with the report {what} differs from the reported run")
 
 
+def report_load(text):
+    """The facts of one DCSLoad of `text`, as the driver writes them."""
+    lines = "\n".join("|" + line for line in text.split("\n"))
+    return (f"== DCSLoad: dravik32 test\nreport-format 1\nlength {len(text)}\n{lines}\n"
+            f"crc32 {zlib.crc32(text.encode()):08X}\nload read\n")
+
+
+def report_replay(t):
+    """Loads append to the catalogue until a destroy releases it: a report of
+    load, load, configure, destroy, load, configure, explained."""
+    first = "plant tags, first part\n*AI*\nP,x,1,0,1\n"
+    second = "plant tags, second part\n*AI*\nA,x,1,0\n*AO*\nV1,y,1,0,4\n"
+    items = ('controller 0 active "V2" ds 1 code 0 index -1\n'
+             'process-variable 0 active "V1" ds 1 code 1 index {}\nresult 1\n')
+    report = t.write("replay.report", "".join([
+        report_load(first), "catalogue AI 1 AO 0 DI 0 DO 0 DCD 0 CALC 0\n",
+        report_load(second), "catalogue AI 3 AO 0 DI 0 DO 0 DCD 0 CALC 0\n",
+        "== DCSConfigure\n", items.format(2), "== DCSDestroy\n",
+        report_load(second), "catalogue AI 2 AO 0 DI 0 DO 0 DCD 0 CALC 0\n",
+        "== DCSConfigure\n", items.format(1)]))
+    explained = t("explain", report)
+    suggested = [line for line in explained.stdout.splitlines() if line.startswith("controller 0")]
+    expected = [f'controller 0 V2 ds 1: unbound: no tag named "V2"; did you mean "V1" (AI[{i}], '
+                'data set 1)?' for i in (2, 1)]
+    if explained.returncode != 0 or suggested != expected:
+        t.fail(f"the replay: exit {explained.returncode}, {suggested}, expected {expected}\n"
+               f"{explained.stdout}{explained.stderr}")
+    catalogues = [line for line in explained.stdout.splitlines() if line.startswith("catalogue")]
+    if catalogues != ["catalogue: AI 1, AO 0, DI 0, DO 0, DCD 0, CALC 0",
+                      "catalogue: AI 3, AO 0, DI 0, DO 0, DCD 0, CALC 0",
+                      "catalogue: AI 2, AO 0, DI 0, DO 0, DCD 0, CALC 0"]:
+        t.fail(f"the replay's catalogues: {catalogues}")
+    # The report's items are a case for diff: the old string binds V1, the
+    # new one lacks it.
+    moved = t.write("moved.init", second.replace("V1", "W1"))
+    t.expect("diff of the report's items", t("diff", t.write("second.init", second), moved,
+                                             "--case", report), 4,
+             ["process variable 'index 0' (\"V1\" data set 1): AI[1] -> unbound"])
+    t.expect("check of the report's strings", t("check", report), 4,
+             ["== DCSLoad at line 1: dravik32 test", f"{report}:11, {len(second)} bytes",
+              "takes \"*AO*\" as its High"])
+
+
 def traps(t):
     t.expect("check of the sample", t("check", EXAMPLES / "tank.init"), 0, ["result: clean"])
     for what, old, new, status, check_says, run_status, run_says in TRAPS:
@@ -445,6 +489,7 @@ def plot(t):
 PARTS = {
     "sample_and_bad_input": lambda t, a: sample_and_bad_input(t, a.update),
     "plant_report": lambda t, a: plant_report(t, a.update),
+    "report_replay": lambda t, a: report_replay(t),
     "diff_strings": lambda t, a: diff_strings(t, a.update),
     "traps": lambda t, a: traps(t),
     "rules_and_strict": lambda t, a: rules_and_strict(t),
