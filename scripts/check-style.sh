@@ -17,7 +17,7 @@ clang-tidy --quiet "${driver[@]}" -- -std=c++20 -I dcs -I "$generated" -fno-exce
   2>/dev/null
 # The folders of dcs/ depend downward only, in this order: each includes its
 # own headers and those of the folders after it.
-layers=(driver diagnostics emulator catalogue record host)
+layers=(driver emulator catalogue record host)
 for ((rank = 0; rank < ${#layers[@]}; ++rank)); do
   above=$(IFS='|'; echo "${layers[*]:0:rank}")
   [ -n "$above" ] || continue
