@@ -73,6 +73,8 @@ for name in sorted((n for n in runs if n.startswith("BM_LoadReport/") and n.ends
     n = name.split("/")[1]
     on, off = get(name), get(f"BM_LoadReport/{n}/0")
     if off:
+        row("DCSLoad, report on", f"N={n}", ms(on["ms"]), f"report off {ms(off['ms'])}",
+            f"{on['ms'] / off['ms']:.2f}x")
         row("peak heap during DCSLoad, report on", f"N={n}", mb(on["peak_bytes"]),
             f"report off {mb(off['peak_bytes'])}",
             f"+{(on['peak_bytes'] - off['peak_bytes']) / on['string_bytes']:.2f}x the string")
@@ -125,3 +127,14 @@ print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
 for r in rows:
     print(line(r))
 PYTHON
+
+# dravik-host at plant scale, with the report off and on, and the report
+# explained: the release build of the sample preset.
+cmake --preset sample >/dev/null
+cmake --build --preset sample >/dev/null
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+echo
+echo "| work | size | time or peak | reference | ratio |"
+echo "|---|---|---|---|---|"
+python3 scripts/plant_scale_run.py build/sample/bin/dravik-host "$scratch"
