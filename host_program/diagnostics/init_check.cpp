@@ -316,17 +316,26 @@ bool key_before(const EntryKey& x, const EntryKey& y) {
 // The entries another entry shares its name and data set with, sorted by
 // name, data set and the order the binding searches.
 std::vector<EntryKey> shared_keys(const InitCheck& check) {
-  std::vector<EntryKey> keys;
+  std::vector<EntryKey> entries;
   for (std::int32_t i = 0; i < init_token_count(check); ++i) {
     const TokenRecord& token = record_at(check, i);
     if ((token.Flags & TOKEN_ROLE) != ROLE_NAME || token.Place < 0) continue;
-    keys.push_back({init_token_text(check, i), parse_id(init_token_text(check, i + ID_TOKEN)),
-                    token.Section, token.Place, i});
+    entries.push_back({init_token_text(check, i), parse_id(init_token_text(check, i + ID_TOKEN)),
+                       token.Section, token.Place, i});
   }
-  // How many entries have each name and data set.
-  std::unordered_map<EntryKey, std::int32_t, NameAndIdHash, NameAndIdEqual> counts;
-  for (const EntryKey& key : keys) ++counts[key];
-  std::erase_if(keys, [&counts](const EntryKey& key) { return counts[key] < 2; });
+  // The first entry of each name and data set; an entry that finds one
+  // marks both.
+  std::unordered_map<EntryKey, std::size_t, NameAndIdHash, NameAndIdEqual> first;
+  first.reserve(entries.size());
+  std::vector<bool> shared(entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    auto [at, added] = first.emplace(entries[i], i);
+    if (!added) shared[at->second] = shared[i] = true;
+  }
+  std::vector<EntryKey> keys;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (shared[i]) keys.push_back(entries[i]);
+  }
   std::sort(keys.begin(), keys.end(), key_before);
   return keys;
 }

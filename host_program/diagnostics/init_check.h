@@ -94,7 +94,7 @@ void check_init_string(InitCheck& check, TagCatalogue& catalogue, const char* te
 
 // How the reading ended, the one answer every report gives: a string of
 // EMPTY_INIT_LENGTH bytes or fewer is not read (STOP_NOT_READ); any other
-// ends as the loader told, whether or not the check kept its tokens.
+// ends as the loader told.
 InitStop init_reading(const InitCheck& check);
 
 // How many tokens the check holds.

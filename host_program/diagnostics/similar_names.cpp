@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "diagnostics/folded_text.h"
 
@@ -53,6 +54,7 @@ bool similar_names(std::string_view a, std::string_view b) {
 SimilarNames::SimilarNames(std::vector<std::string_view> names)
     : names_(std::move(names)), groups_(names_.size()), met_(names_.size()) {
   FoldedMap<std::int32_t> first_of;
+  std::vector<std::pair<std::size_t, std::int32_t>> forms;
   for (std::size_t i = 0; i < names_.size(); ++i) {
     auto position = static_cast<std::int32_t>(i);
     std::string_view name = names_[i];
@@ -63,9 +65,19 @@ SimilarNames::SimilarNames(std::vector<std::string_view> names)
       groups_[i] = first->second;
       continue;
     }
-    for (std::size_t hash : form_hashes(name)) forms_.emplace(hash, position);
+    for (std::size_t hash : form_hashes(name)) forms.emplace_back(hash, position);
     shortest_ = std::min(shortest_, name.size());
     longest_ = std::max(longest_, name.size());
+  }
+  // Eight bits or more a form.
+  std::size_t bits = 64;
+  while (bits < 8 * forms.size()) bits *= 2;
+  may_hold_.resize(bits);
+  filter_mask_ = bits - 1;
+  forms_.reserve(forms.size());
+  for (auto [hash, group] : forms) {
+    forms_.emplace(hash, group);
+    may_hold_[hash & filter_mask_] = true;
   }
 }
 
@@ -81,6 +93,7 @@ std::vector<SimilarNames::Found> SimilarNames::probe(std::string_view candidate)
     probes_ = 1;
   }
   for (std::size_t hash : form_hashes(candidate)) {
+    if (!may_hold_[hash & filter_mask_]) continue;
     auto [first, last] = forms_.equal_range(hash);
     for (auto at = first; at != last; ++at) {
       std::int32_t group = at->second;

@@ -47,6 +47,12 @@ class SimilarNames {
   // The hash of each group's folded name, and of each of its forms with one
   // character deleted, to the groups with that form.
   std::unordered_multimap<std::size_t, std::int32_t> forms_;
+  // A bit for each value of a hash's low bits, set for each form held: a
+  // form whose bit is clear is not looked up (most are not, as most
+  // candidates resemble nothing), and the bits stay in a fast cache where
+  // the forms may not.
+  std::vector<bool> may_hold_;
+  std::size_t filter_mask_ = 0;
   // The probe that last met each group, so that a probe reports it once.
   std::vector<std::uint32_t> met_;
   std::uint32_t probes_ = 0;
