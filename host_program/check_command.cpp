@@ -104,16 +104,11 @@ int check_string(const std::string& name, const std::string& text, bool json,
   }
 
   std::printf("initialization string: %s, %d bytes\n", escaped(name).c_str(), check.Length);
-  std::printf("catalogue: %s\n", catalogue_summary(result.catalogue).c_str());
-  char line[1024];
-  MessageText reading = message_text(line, sizeof line);
-  init_reading_text(check, reading);
-  std::printf("reading: %s\n", line);
+  std::printf("catalogue: %s\n", catalogue_summary_text(result.catalogue).c_str());
+  std::printf("reading: %s\n", init_reading_text(check).c_str());
   result.each_warning([&](const InitWarning& warning) {
     tally.add(warning);
-    MessageText words = message_text(line, sizeof line);
-    init_warning_line(check, warning, words);
-    std::printf("%s\n", line);
+    std::printf("%s\n", init_warning_line(check, warning).c_str());
   });
   if (tally.warnings == 0) {
     std::printf("result: clean\n");

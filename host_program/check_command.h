@@ -2,6 +2,7 @@
 // says what it would load, where reading stopped and why, and every warning.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -20,22 +21,13 @@ struct InitStringCheck {
   InitCheck check{};
   TagCatalogue catalogue{};
   explicit InitStringCheck(const std::string& text);
-  ~InitStringCheck() {
-    release_init_check(check);
-    release_catalogue(catalogue);
-  }
+  ~InitStringCheck() { release_catalogue(catalogue); }
   InitStringCheck(const InitStringCheck&) = delete;
   InitStringCheck& operator=(const InitStringCheck&) = delete;
 
   // Calls each(warning) for every warning, in order. Each call works them
   // out again.
-  template <typename Each>
-  void each_warning(Each each) const {
-    for_each_init_warning(
-        check,
-        [](void* context, const InitCheck&, const InitWarning& warning) {
-          (*static_cast<Each*>(context))(warning);
-        },
-        &each);
+  void each_warning(const std::function<void(const InitWarning&)>& each) const {
+    for_each_init_warning(check, each);
   }
 };

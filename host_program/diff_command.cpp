@@ -15,11 +15,11 @@
 #include "case_file.h"
 #include "catalogue/binding.h"
 #include "catalogue/tag_index.h"
-#include "catalogue/tag_name.h"
 #include "check_command.h"
 #include "command_line.h"
+#include "diagnostics/bindings.h"
+#include "diagnostics/folded_text.h"
 #include "diagnostics/similar_names.h"
-#include "diagnostics/unbound_reason.h"
 #include "exit_status.h"
 #include "explain_command.h"
 #include "report.h"
@@ -64,7 +64,7 @@ void collect_tags(Side& side) {
     }
     position += table.Count;
   });
-  for (std::int32_t t = 0; t < check.TokenCount; ++t) {
+  for (std::int32_t t = 0; t < init_token_count(check); ++t) {
     if (init_token_role(check, t) != ROLE_NAME) continue;
     const InitToken token = init_token(check, t);
     if (token.Entry < 0 || token.Section < 0) continue;
@@ -72,15 +72,9 @@ void collect_tags(Side& side) {
   }
 }
 
-std::string folded(const char* name) {
-  std::string key(name);
-  for (char& c : key) c = static_cast<char>(fold_letter(static_cast<unsigned char>(c)));
-  return key;
-}
-
 // The key under which two entries are one and the same tag.
 std::string same_tag_key(const DiffTag& tag) {
-  return folded(tag.name) + '\0' + std::to_string(tag.kind) + ':' + std::to_string(tag.ds);
+  return case_folded(tag.name) + '\0' + std::to_string(tag.kind) + ':' + std::to_string(tag.ds);
 }
 
 enum class Change { Removed, Added, Moved, Renamed };
@@ -153,12 +147,12 @@ class TagPairing {
   void pair_moved() {
     std::unordered_map<std::string, std::vector<std::size_t>> waiting;
     for (std::size_t n = new_.tags.size(); n-- > 0;) {
-      if (!new_taken_[n]) waiting[folded(new_.tags[n].name)].push_back(n);
+      if (!new_taken_[n]) waiting[case_folded(new_.tags[n].name)].push_back(n);
     }
     moved_.assign(old_.tags.size(), false);
     for (std::size_t o = 0; o < old_.tags.size(); ++o) {
       if (old_partner_[o] >= 0) continue;
-      auto found = waiting.find(folded(old_.tags[o].name));
+      auto found = waiting.find(case_folded(old_.tags[o].name));
       if (found == waiting.end() || found->second.empty()) continue;
       take(o, found->second.back());
       found->second.pop_back();
@@ -168,51 +162,39 @@ class TagPairing {
 
   void pair_renamed() {
     renamed_.assign(old_.tags.size(), false);
-    std::vector<const char*> names;
+    std::vector<std::string_view> names;
     std::vector<std::size_t> added;
     for (std::size_t n = 0; n < new_.tags.size(); ++n) {
       if (new_taken_[n]) continue;
       names.push_back(new_.tags[n].name);
       added.push_back(n);
     }
-    SimilarNames index;
-    if (added.empty() ||
-        !index_similar_names(index, names.data(), static_cast<std::int32_t>(names.size()))) {
-      return;
-    }
+    if (added.empty()) return;
+    SimilarNames index(names);
     // The added names of each group, in the string's order.
     std::unordered_map<std::int32_t, std::vector<std::size_t>> members;
-    for (std::size_t a = 0; a < added.size(); ++a) members[index.Group[a]].push_back(a);
-    struct Probe {
-      const TagPairing* self;
-      const DiffTag* removed;
-      const std::unordered_map<std::int32_t, std::vector<std::size_t>>* members;
-      const std::vector<std::size_t>* added;
-      std::size_t best;
-    };
+    for (std::size_t a = 0; a < added.size(); ++a) {
+      members[index.group(static_cast<std::int32_t>(a))].push_back(added[a]);
+    }
     for (std::size_t o = 0; o < old_.tags.size(); ++o) {
       if (old_partner_[o] >= 0) continue;
-      Probe probe{this, &old_.tags[o], &members, &added, SIZE_MAX};
-      probe_similar_names(
-          index, old_.tags[o].name,
-          [](void* context, std::int32_t group, bool same) {
-            auto& p = *static_cast<Probe*>(context);
-            if (same) return;
-            for (std::size_t a : p.members->at(group)) {
-              std::size_t n = (*p.added)[a];
-              const DiffTag& tag = p.self->new_.tags[n];
-              if (p.self->new_taken_[n] || tag.kind != p.removed->kind || tag.ds != p.removed->ds)
-                continue;
-              p.best = std::min(p.best, n);
-              break;
-            }
-          },
-          &probe);
-      if (probe.best == SIZE_MAX) continue;
-      take(o, probe.best);
+      const DiffTag& removed = old_.tags[o];
+      std::size_t best = SIZE_MAX;
+      for (auto [group, same] : index.probe(removed.name)) {
+        if (same) continue;
+        // The first added name of the group still free, of the same table
+        // and data set.
+        for (std::size_t n : members.at(group)) {
+          const DiffTag& tag = new_.tags[n];
+          if (new_taken_[n] || tag.kind != removed.kind || tag.ds != removed.ds) continue;
+          best = std::min(best, n);
+          break;
+        }
+      }
+      if (best == SIZE_MAX) continue;
+      take(o, best);
       renamed_[o] = true;
     }
-    release_similar_names(index);
   }
 
   void collect() {
@@ -274,7 +256,7 @@ std::vector<SideWarning> side_warnings(const InitStringCheck& read) {
   std::vector<SideWarning> warnings;
   read.each_warning([&](const InitWarning& w) {
     warnings.push_back({warning_key(read.check, w), init_warning_code(w.Kind),
-                        warning_text(read.check, w), init_warning_unusable(w.Kind)});
+                        init_warning_text(read.check, w), init_warning_unusable(w.Kind)});
   });
   return warnings;
 }
@@ -342,26 +324,20 @@ struct CaseChanges {
 // The reasons of the items that lose their binding, in words, all worked
 // out at the end: one place to ask for them together.
 void explain_unbound(const Side& new_side, std::vector<CaseChanges>& cases) {
-  auto each_unbound = [&cases](auto visit) {
-    for (CaseChanges& each : cases) {
-      for (ItemChange& item : each.changed) {
-        if (!item.after) visit(item);
-      }
+  std::vector<ItemChange*> unbound;
+  std::vector<ItemFacts> facts;
+  for (CaseChanges& each : cases) {
+    for (ItemChange& item : each.changed) {
+      if (item.after) continue;
+      unbound.push_back(&item);
+      facts.push_back({item.controller, item.tag, item.ds, true, 0, 0});  // code 0: unbound
     }
-  };
-  std::int32_t count = 0;
-  each_unbound([&count](ItemChange&) { ++count; });
-  UnboundReasons reasons;
-  begin_unbound_reasons(reasons, new_side.catalogue(), &new_side.read->check, count);
-  each_unbound([&reasons](ItemChange& item) { seek_unbound_tag(reasons, item.tag.c_str()); });
-  find_unbound_tags(reasons);
-  each_unbound([&reasons](ItemChange& item) {
-    char buffer[1024];
-    MessageText text = message_text(buffer, sizeof buffer);
-    unbound_reason(reasons, item.controller, item.tag.c_str(), item.ds, text);
-    item.what = buffer;
-  });
-  release_unbound_reasons(reasons);
+  }
+  std::vector<BindingDescription> described =
+      describe_bindings(new_side.catalogue(), &new_side.read->check, facts);
+  for (std::size_t i = 0; i < unbound.size(); ++i) {
+    unbound[i]->what = std::move(described[i].reason_alone);
+  }
 }
 
 // How the binding changed, in words; empty when it did not. An item that
@@ -458,7 +434,7 @@ void print_text(const Diff& diff, const Side& old_side, const Side& new_side) {
   for (const Side* side : {&old_side, &new_side}) {
     std::printf("%s: %s, %d bytes; %s\n", side == &old_side ? "old" : "new",
                 escaped(side->file).c_str(), side->read->check.Length,
-                catalogue_summary(side->catalogue()).c_str());
+                catalogue_summary_text(side->catalogue()).c_str());
   }
   auto change = diff.tags.begin();
   for (int kind = 0; kind < TAG_TABLES; ++kind) {

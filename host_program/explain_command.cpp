@@ -23,25 +23,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-std::string reading_text(const InitCheck& check) {
-  char buffer[256];
-  MessageText text = message_text(buffer, sizeof buffer);
-  init_reading_text(check, text);
-  return buffer;
-}
-
-std::string failed_reads_words(const ReportFailedReads& reads) {
-  char buffer[128];
-  MessageText text = message_text(buffer, sizeof buffer);
-  failed_reads_text(reads.count, reads.last_status, text);
-  return buffer;
-}
-
-std::string warning_line(const InitCheck& check, const InitWarning& warning) {
-  return std::string(init_warning_unusable(warning.Kind) ? "unusable: " : "warning: ") +
-         warning_text(check, warning);
-}
-
 const char* refusal_text(const std::string& refusal) {
   if (refusal == "ctrl-text-empty")
     return "a controller's text field is empty (DCSCtrlTagFieldError)";
@@ -63,7 +44,6 @@ class Replay {
   // A load, appended to the catalogue as the driver appended it. False when
   // the tables it gives are not those the report recorded.
   bool load(const ReportLoad& load) {
-    release_init_check(check_);
     check_ = {};
     checked_ = false;
     if (load.text) {
@@ -104,7 +84,6 @@ class Replay {
   }
 
   void forget() {
-    release_init_check(check_);
     check_ = {};
     checked_ = false;
     release_catalogue(catalogue_);
@@ -129,20 +108,23 @@ class Explanation {
     InitCheck none{};
     none.Length = load.length;
     none.StopToken = -1;
-    std::vector<InitWarning> warnings;
+    // Each warning's words, made while its duplicates' group is valid.
+    std::vector<std::string> lines;
+    Json warnings = Json::array();
+    auto add = [&](const InitCheck& seen, const InitWarning& warning) {
+      if (json_) {
+        warnings.push_back(warning_json(seen, warning));
+      } else {
+        lines.push_back(init_warning_line(seen, warning));
+      }
+    };
     if (check != nullptr) {
-      for_each_init_warning(
-          *check,
-          [](void* context, const InitCheck&, const InitWarning& warning) {
-            static_cast<std::vector<InitWarning>*>(context)->push_back(warning);
-          },
-          &warnings);
+      for_each_init_warning(*check, [&](const InitWarning& warning) { add(*check, warning); });
     } else if (load.result == "too-short") {
-      warnings.push_back({WARN_TOO_SHORT, 0, -1, NO_INIT_SECTION, load.length, nullptr});
+      add(none, {WARN_TOO_SHORT, 0, -1, NO_INIT_SECTION, load.length, {}});
     } else if (load.result == "out-of-memory") {
-      warnings.push_back({WARN_OUT_OF_MEMORY, 0, -1, NO_INIT_SECTION, 0, nullptr});
+      add(none, {WARN_OUT_OF_MEMORY, 0, -1, NO_INIT_SECTION, 0, {}});
     }
-    const InitCheck& seen = check != nullptr ? *check : none;
     const TagCatalogue& catalogue = replay.catalogue();
     bool exists = catalogue_exists(catalogue);
     if (json_) {
@@ -151,19 +133,17 @@ class Explanation {
                     {"release", load.release},
                     {"length", load.length},
                     {"result", load.result}};
-      if (check != nullptr) event["reading"] = reading_text(*check);
-      Json list = Json::array();
-      for (const InitWarning& warning : warnings) list.push_back(warning_json(seen, warning));
-      event["warnings"] = list;
+      if (check != nullptr) event["reading"] = init_reading_text(*check);
+      event["warnings"] = warnings;
       event["catalogue"] = exists ? table_counts(catalogue) : Json(nullptr);
       events_.push_back(event);
       return same;
     }
     line("== DCSLoad: " + load.release);
     line("initialization string: " + std::to_string(load.length) + " bytes");
-    if (check != nullptr) line("reading: " + reading_text(*check));
-    for (const InitWarning& warning : warnings) line(warning_line(seen, warning));
-    line(exists ? "catalogue: " + catalogue_summary(catalogue) : "catalogue: none");
+    if (check != nullptr) line("reading: " + init_reading_text(*check));
+    for (const std::string& each : lines) line(each);
+    line(exists ? "catalogue: " + catalogue_summary_text(catalogue) : "catalogue: none");
     return same;
   }
 
@@ -255,7 +235,8 @@ class Explanation {
     }
     line("== " + reads.entry_point);
     for (const ReportFailedReads& each : reads.failed) {
-      line("controller " + std::to_string(each.controller) + ": " + failed_reads_words(each));
+      line("controller " + std::to_string(each.controller) + ": " +
+           failed_reads_text(each.count, each.last_status));
     }
     if (!reads.counted) {
       line("failed reads: not counted since the last DCSConfigure");

@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cstdio>
 
-#include "diagnostics/message_text.h"
 #include "text_list.h"
 
 namespace {
@@ -41,20 +40,6 @@ std::string padded(const std::string& text, int width) {
 
 }  // namespace
 
-std::string escaped(const std::string& text) {
-  std::string shown;
-  for (char c : text) {
-    char escape[8];
-    MessageText code = message_text(escape, sizeof escape);
-    if (append_control_escape(code, static_cast<unsigned char>(c))) {
-      shown += escape;
-    } else {
-      shown += c;
-    }
-  }
-  return shown;
-}
-
 void Report::json_add(const char* list, nlohmann::ordered_json item) {
   nlohmann::ordered_json& into = rows_open_ ? tail_ : document_;
   if (!into.contains(list)) into[list] = nlohmann::ordered_json::array();
@@ -76,7 +61,7 @@ void Report::case_title(const std::string& title) {
 
 void Report::catalogue(const TagCatalogue* catalogue) {
   if (format_ != Format::Json) {
-    note(catalogue != nullptr ? "catalogue: " + catalogue_summary(*catalogue)
+    note(catalogue != nullptr ? "catalogue: " + catalogue_summary_text(*catalogue)
                               : std::string("catalogue: the emulator offers no tags"));
     return;
   }
@@ -89,7 +74,7 @@ void Report::catalogue(const TagCatalogue* catalogue) {
 
 void Report::init_warning(const InitCheck& check, const InitWarning& warning) {
   if (format_ == Format::Json) return json_add("init_warnings", warning_json(check, warning));
-  note("initialization string: " + warning_text(check, warning));
+  note("initialization string: " + init_warning_text(check, warning));
 }
 
 void Report::driver_box(const std::string& caption, const std::string& text) {
@@ -227,20 +212,6 @@ nlohmann::ordered_json table_counts(const TagCatalogue& catalogue) {
   return counts;
 }
 
-std::string catalogue_summary(const TagCatalogue& catalogue) {
-  char buffer[128];
-  MessageText text = message_text(buffer, sizeof buffer);
-  catalogue_summary_text(catalogue, text);
-  return buffer;
-}
-
-std::string warning_text(const InitCheck& check, const InitWarning& warning) {
-  char buffer[1024];
-  MessageText text = message_text(buffer, sizeof buffer);
-  init_warning_text(check, warning, text);
-  return buffer;
-}
-
 nlohmann::ordered_json warning_json(const InitCheck& check, const InitWarning& warning) {
   nlohmann::ordered_json section = nullptr;
   if (warning.Section >= 0) section = init_section_name(warning.Section);
@@ -248,7 +219,7 @@ nlohmann::ordered_json warning_json(const InitCheck& check, const InitWarning& w
           {"severity", init_warning_unusable(warning.Kind) ? "unusable" : "warning"},
           {"line", warning.Line > 0 ? nlohmann::ordered_json(warning.Line) : nullptr},
           {"section", section},
-          {"message", warning_text(check, warning)}};
+          {"message", init_warning_text(check, warning)}};
 }
 
 std::vector<std::string> describe_box(const std::string& caption, const std::string& text) {

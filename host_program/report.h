@@ -14,6 +14,7 @@
 #include "case_file.h"
 #include "catalogue/tag_catalogue.h"
 #include "diagnostics/bindings.h"
+#include "diagnostics/escaped_text.h"
 #include "diagnostics/init_check.h"
 #include "diagnostics/report_text.h"
 
@@ -88,18 +89,9 @@ class Report {
 // {"AI": 4, "AO": 2, ...}: the count of each table.
 nlohmann::ordered_json table_counts(const TagCatalogue& catalogue);
 
-// "AI 4, AO 2, ..." for the six tables.
-std::string catalogue_summary(const TagCatalogue& catalogue);
-
-// An initialization-string warning as one line of text.
-std::string warning_text(const InitCheck& check, const InitWarning& warning);
-
 // An initialization-string warning as JSON: code, severity, line, section
 // (null where it has none) and message. The run and the check give the same.
 nlohmann::ordered_json warning_json(const InitCheck& check, const InitWarning& warning);
 
 // A driver message box as readable lines: its caption, then its text.
 std::vector<std::string> describe_box(const std::string& caption, const std::string& text);
-
-// Printable text: control characters as \n, \r, \t or \xNN.
-std::string escaped(const std::string& text);

@@ -99,12 +99,14 @@ void told(void* context, const LoadEvent& event) {
 }
 
 // The loader tells an observer every token, in the text's order, with what it
-// made of it, and how the reading ended; it loads the same tables as without.
+// made of it, and how the reading ended, memory refused included; it loads
+// the same tables as without.
 TEST_F(CatalogueTest, AnObserverIsToldEveryTokenAndTheLoadIsTheSame) {
   struct Case {
     const char* what;
     std::string text;
     std::vector<std::string> told;
+    long failing = 0;  // the allocation refused, and every later one; 0 for none
   };
   const std::vector<Case> cases = {
       {"two sections, a record cut short by the end",
@@ -118,6 +120,11 @@ TEST_F(CatalogueTest, AnObserverIsToldEveryTokenAndTheLoadIsTheSame) {
       {"an empty token at the very end stops nothing",
        "*DO*\nA,x,1,,\n",
        {"header:*DO*", "name0:A", "field1:x", "field2:1"}},
+      {"memory refused at a record: it is told whole, then the stop, then the rest unread",
+       "*DO*\nA,x,1\nB,x,1\n*DI*\nC,x,1\n",
+       {"header:*DO*", "name0:A", "field1:x", "field2:1", "name1:B", "field1:x", "field2:1",
+        "no memory:", "unread:*DI*", "unread:C", "unread:x", "unread:1"},
+       9},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -125,9 +132,14 @@ TEST_F(CatalogueTest, AnObserverIsToldEveryTokenAndTheLoadIsTheSame) {
     LoadObserver observer = {&seen, nullptr, told, nullptr};
     TagCatalogue observed = {};
     std::string text = c.text;
-    append_tags_checked(observed, text.data(), &observer);
+    corva_fail_allocation(c.failing, 1);
+    bool stored = append_tags_checked(observed, text.data(), &observer);
+    corva_fail_allocation(0, 0);
     EXPECT_EQ(seen, c.told);
-    ASSERT_TRUE(append(c.text));
+    EXPECT_EQ(stored, c.failing == 0);
+    corva_fail_allocation(c.failing, 1);
+    EXPECT_EQ(append(c.text), stored);
+    corva_fail_allocation(0, 0);
     EXPECT_EQ(all_names(observed), all_names(catalogue_));
     release_catalogue(observed);
     release_catalogue(catalogue_);

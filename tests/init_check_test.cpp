@@ -6,52 +6,39 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "diagnostics/init_check.h"
+#include "diagnostics/report_text.h"
 #include "diagnostics/unbound_reason.h"
-#include "standin_fixture.h"
 
 namespace {
 
-class InitCheckTest : public StandinTest {};
-
 struct Checked {
-  InitCheck check{};
+  InitCheck check;
   TagCatalogue catalogue{};
   explicit Checked(const std::string& text) {
-    EXPECT_TRUE(
-        check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size())));
+    check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size()));
   }
-  ~Checked() {
-    release_init_check(check);
-    release_catalogue(catalogue);
-  }
+  Checked() = default;
+  ~Checked() { release_catalogue(catalogue); }
 
   // "code@line" for every warning, in order.
   std::vector<std::string> codes() const {
     std::vector<std::string> found;
-    for_each_init_warning(
-        check,
-        [](void* context, const InitCheck&, const InitWarning& warning) {
-          static_cast<std::vector<std::string>*>(context)->push_back(
-              std::string(init_warning_code(warning.Kind)) + "@" + std::to_string(warning.Line));
-        },
-        &found);
+    for_each_init_warning(check, [&](const InitWarning& warning) {
+      found.push_back(std::string(init_warning_code(warning.Kind)) + "@" +
+                      std::to_string(warning.Line));
+    });
     return found;
   }
 
   std::vector<std::string> texts() const {
     std::vector<std::string> found;
-    for_each_init_warning(
-        check,
-        [](void* context, const InitCheck& check, const InitWarning& warning) {
-          char buffer[1024];
-          MessageText text = message_text(buffer, sizeof buffer);
-          init_warning_text(check, warning, text);
-          static_cast<std::vector<std::string>*>(context)->push_back(buffer);
-        },
-        &found);
+    for_each_init_warning(check, [&](const InitWarning& warning) {
+      found.push_back(init_warning_text(check, warning));
+    });
     return found;
   }
 
@@ -63,19 +50,12 @@ struct Checked {
 
   // The reasons of the items, the lookups built once for all of them.
   std::vector<std::string> reasons(const std::vector<Sought>& items, bool with_check = true) const {
-    UnboundReasons lookups;
-    begin_unbound_reasons(lookups, catalogue, with_check ? &check : nullptr,
-                          static_cast<std::int32_t>(items.size()));
-    for (const Sought& item : items) seek_unbound_tag(lookups, item.tag);
-    find_unbound_tags(lookups);
+    std::vector<std::string_view> tags;
+    for (const Sought& item : items) tags.push_back(item.tag);
+    UnboundReasons lookups(catalogue, with_check ? &check : nullptr, tags);
     std::vector<std::string> found;
-    for (const Sought& item : items) {
-      char buffer[1024];
-      MessageText text = message_text(buffer, sizeof buffer);
-      unbound_reason(lookups, item.controller, item.tag, item.ds, text);
-      found.push_back(buffer);
-    }
-    release_unbound_reasons(lookups);
+    for (const Sought& item : items)
+      found.push_back(lookups.reason(item.controller, item.tag, item.ds));
     return found;
   }
 
@@ -106,7 +86,7 @@ std::string crlf(const std::string& text) {
   return result;
 }
 
-TEST_F(InitCheckTest, WarnsOfEachTrapAtItsLine) {
+TEST(InitCheck, WarnsOfEachTrapAtItsLine) {
   struct Case {
     const char* what;
     std::string text;
@@ -165,25 +145,10 @@ TEST_F(InitCheckTest, WarnsOfEachTrapAtItsLine) {
     Checked checked(c.text);
     EXPECT_EQ(checked.codes(), c.codes);
   }
+  EXPECT_STREQ(init_warning_code(WARN_CUT_SHORT + 1), "unknown");
 }
 
-// The texts' own formatter: the extremes of its conversions, and a buffer
-// that fills up.
-TEST_F(InitCheckTest, TheFormatterWritesEachConversionAndCutsWhenFull) {
-  char buffer[16];
-  MessageText text = message_text(buffer, sizeof buffer);
-  append_text(text, "%d|%d|%02x|%x", -2147483647 - 1, 0, 10, 0xffu);
-  EXPECT_STREQ(buffer, "-2147483648|0|0");
-  EXPECT_EQ(text.Length, 15u);
-  text = message_text(buffer, sizeof buffer);
-  append_text(text, "%02x%x", 10, 0xffu);
-  EXPECT_STREQ(buffer, "0aff");
-  text = message_text(buffer, sizeof buffer);
-  append_text(text, "%c%s 100%%", 'a', "bc");
-  EXPECT_STREQ(buffer, "abc 100%");
-}
-
-TEST_F(InitCheckTest, MessagesNameTheLineAndTheConsequence) {
+TEST(InitCheck, MessagesNameTheLineAndTheConsequence) {
   struct Case {
     const char* what;
     std::string text;
@@ -289,24 +254,7 @@ TEST_F(InitCheckTest, MessagesNameTheLineAndTheConsequence) {
   }
 }
 
-// A message stops at the end of its buffer, zero-terminated, whatever is
-// appended after.
-TEST_F(InitCheckTest, MessagesAreCutAtTheirBuffersEnd) {
-  char buffer[8];
-  MessageText text = message_text(buffer, sizeof buffer);
-  append_text(text, "%s", "0123456789");
-  EXPECT_STREQ(buffer, "0123456");
-  EXPECT_EQ(text.Length, 7u);
-  append_token(text, "x");
-  append_text(text, "y");
-  EXPECT_STREQ(buffer, "0123456");
-  MessageText none = message_text(nullptr, 0);
-  append_text(none, "z");
-  EXPECT_EQ(none.Length, 0u);
-  EXPECT_STREQ(init_warning_code(WARN_CHECK_INCOMPLETE + 1), "unknown");
-}
-
-TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
+TEST(InitCheck, ReasonsPointAtWhereTheNameStands) {
   struct Case {
     const char* what;
     std::string text;
@@ -369,7 +317,7 @@ TEST_F(InitCheckTest, ReasonsPointAtWhereTheNameStands) {
 // The items of one case explained together read as each explained alone:
 // tags that differ in letter case or blanks, the same tag with other data
 // sets or kinds, more tags than the lookups' first slots.
-TEST_F(InitCheckTest, ReasonsOfManyItemsAtOnceAreEachItemsOwn) {
+TEST(InitCheck, ReasonsOfManyItemsAtOnceAreEachItemsOwn) {
   const std::string text = TITLE +
                            "*AI*\nA, x, 1, 0\n*AO*\nV1, y, 1, 0, 4\nLT1.PV  , level, 1, 0, 4\n"
                            "*DI*\nP1, x, 2\nq1, x, 1\n*DO*\nQ1, x, 1\n";
@@ -396,7 +344,7 @@ const char* name_at(const TagTable<Entry>& table, std::int32_t entry) {
 // Random strings of header-like tokens, names, numbers, quotes and every
 // kind of delimiter: the walk counts each table's records as the loader
 // fills it, and each name is the entry the loader made.
-TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
+TEST(InitCheck, ReadsEveryStringAsTheLoaderDoes) {
   const std::vector<std::string> pieces = {
       "*AI*",  "*AO*", "*DI*",        "*DO*",   "*DCD*",   "*CALC*", "*ai*", "*AI*\r",
       "*AI* ", "NAME", "Tag 2",       "  lead", "trail  ", "010",    "0x1f", "-3",
@@ -416,7 +364,7 @@ TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
     for_each_kind(loaded_tables, [&c](const auto& table, int section) {
       EXPECT_EQ(c.Records[section], table.Count) << init_section_name(section);
     });
-    for (std::int32_t i = 0; i < c.TokenCount; ++i) {
+    for (std::int32_t i = 0; i < init_token_count(c); ++i) {
       const InitToken token = init_token(c, i);
       if (token.Role != ROLE_NAME) continue;
       const char* loaded[] = {
@@ -428,79 +376,56 @@ TEST_F(InitCheckTest, ReadsEveryStringAsTheLoaderDoes) {
   }
 }
 
-// The check's tokens fill block after block; a block refused where a record
-// crosses into it leaves no record with only some of its fields. The last
-// allocations of the check fail in turn: the second block is among them.
-TEST_F(InitCheckTest, MemoryRefusedToTheCheckLeavesNoRecordHalfRead) {
-  std::string text = TITLE + "*DCD*\n";
-  for (int i = 0; i < 830; ++i) {
-    text += "S" + std::to_string(i) + ", x, 1, 0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16\n";
-  }
-  const int fields = TAG_KINDS[KIND_DCD].RecordTokens;
-  bool refused_mid_record = false;
-  corva_reset();
-  {
-    // The first block is the check's copy of the string: without it the
-    // check holds nothing and says it is incomplete.
-    corva_fail_allocation(1, 0);
-    InitCheck check{};
-    TagCatalogue catalogue{};
-    EXPECT_FALSE(
-        check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size())));
-    corva_fail_allocation(0, 0);
-    EXPECT_FALSE(check.Complete);
-    EXPECT_EQ(check.TokenCount, 0);
-    release_init_check(check);
-    release_catalogue(catalogue);
-  }
-  corva_reset();
-  { Checked whole(text); }
-  long allocations = corva_allocations();
-  for (long n = allocations - 30; n <= allocations; ++n) {
-    SCOPED_TRACE("failing allocation " + std::to_string(n));
-    corva_reset();
-    corva_fail_allocation(n, 0);
-    InitCheck check{};
-    TagCatalogue catalogue{};
-    check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size()));
-    corva_fail_allocation(0, 0);
-    std::int32_t expected_field = 0;  // the field the next token must be, 0 for none
-    for (std::int32_t i = 0; i < check.TokenCount; ++i) {
-      InitToken token = init_token(check, i);
-      if (expected_field > 0) {
-        ASSERT_EQ(token.Role, ROLE_FIELD) << i;
-        EXPECT_EQ(token.Field, expected_field);
-      }
-      expected_field =
-          token.Role == ROLE_NAME || (token.Role == ROLE_FIELD && token.Field + 1 < fields)
-              ? token.Field + 1
-              : 0;
-    }
-    EXPECT_EQ(expected_field, 0) << "the last record is cut off";
-    refused_mid_record |= !check.Complete && check.TokenCount > 0;
-    release_init_check(check);
-    release_catalogue(catalogue);
-  }
-  EXPECT_TRUE(refused_mid_record);
-}
+// A load whose memory runs out at the record of the name told `stored`-th
+// (from 0), played over a whole load's events the way the loader tells it
+// (its own tests refuse it memory): that record's tokens are told, then the
+// stop, then every later token as unread.
+struct StarvedLoad {
+  LoadObserver check;
+  std::int32_t stored;
+  bool in_last_record = false;
+  bool starved = false;
 
-TEST_F(InitCheckTest, AnOutOfMemoryStopIsReported) {
-  // The check's blocks and the loader's come from the host's heap: the
-  // string's copy, its line feeds, six tables, the token blocks, then a
-  // record fails.
-  corva_fail_allocation(13, 1);
-  Checked starved(CLEAN);
-  corva_fail_allocation(0, 0);
+  static void seen(void* context, const LoadEvent& event) {
+    auto& load = *static_cast<StarvedLoad*>(context);
+    if (load.in_last_record && event.Kind != SEEN_FIELD) {
+      load.check.Seen(load.check.Context, {nullptr, NO_KIND, SEEN_OUT_OF_MEMORY, 0, false, -1});
+      load.in_last_record = false;
+      load.starved = true;
+    }
+    if (load.starved) {
+      if (*event.Token != '\0') {
+        load.check.Seen(load.check.Context,
+                        {event.Token, event.Section, SEEN_UNREAD, 0, false, -1});
+      }
+      return;
+    }
+    if (event.Kind == SEEN_NAME && load.stored-- == 0) load.in_last_record = true;
+    load.check.Seen(load.check.Context, event);
+  }
+};
+
+TEST(InitCheck, AnOutOfMemoryStopIsReported) {
+  Checked starved;
+  StarvedLoad load{init_check_observer(starved.check), 1};
+  LoadObserver relay = {&load, nullptr, StarvedLoad::seen, nullptr};
+  std::string text = CLEAN;
+  load.check.Begin(load.check.Context, text.data(), static_cast<std::int32_t>(text.size()));
+  append_tags_checked(starved.catalogue, text.data(), &relay);
+  load.check.Keep(load.check.Context, text.data());
+  ASSERT_TRUE(load.starved);
   EXPECT_EQ(starved.check.Stop, STOP_OUT_OF_MEMORY);
+  EXPECT_EQ(init_reading_text(starved.check), "stopped early: out of memory");
+  EXPECT_EQ(starved.check.Loaded, 1);
   EXPECT_EQ(starved.codes().at(0), "out-of-memory@0");
   EXPECT_EQ(starved.texts().at(0),
             "memory ran out while the tags were read; the tables keep what was read before");
   // The record whose entry could not be stored, and all after it, were not
-  // read into the tables.
+  // read.
+  EXPECT_EQ(starved.reason(true, "valve", 1),
+            "no tag named \"valve\"; it stands at line 5, after the reading stopped");
   EXPECT_EQ(starved.reason(true, "also an output", 1),
             "no tag named \"also an output\"; it stands at line 6, after the reading stopped");
-  EXPECT_EQ(starved.reason(false, "P1.RUN", 1),
-            "no tag named \"P1.RUN\"; it stands at line 8, after the reading stopped");
 }
 
 }  // namespace

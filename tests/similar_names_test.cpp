@@ -6,12 +6,12 @@
 #include <random>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-#include "catalogue/tag_name.h"
+#include "diagnostics/folded_text.h"
 #include "diagnostics/similar_names.h"
-#include "standin_fixture.h"
 
 namespace {
 
@@ -82,9 +82,7 @@ TEST(SimilarNamesRule, OneEditOrConfusableCharactersApart) {
 // every indexed name finds, each once; equal names share the first one's
 // group. Names are drawn from confusable characters so that many pairs are
 // similar in every way.
-class SimilarNamesIndexTest : public StandinTest {};
-
-TEST_F(SimilarNamesIndexTest, FindsWhatComparingEveryPairFinds) {
+TEST(SimilarNamesIndex, FindsWhatComparingEveryPairFinds) {
   const std::string alphabet = "oO0iIl1sS5bB8zZ2aA.-";
   std::mt19937 random(17);
   auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
@@ -116,44 +114,36 @@ TEST_F(SimilarNamesIndexTest, FindsWhatComparingEveryPairFinds) {
       indexed.push_back(i > 0 && pick(3) == 0 ? mutated(indexed[pick(i)]) : random_name());
     }
     indexed.push_back(std::string(SIMILAR_NAME_MAX + 1, 'a'));
-    std::vector<const char*> names;
-    for (const std::string& name : indexed) names.push_back(name.c_str());
-    SimilarNames index;
-    ASSERT_TRUE(index_similar_names(index, names.data(), static_cast<std::int32_t>(names.size())));
+    std::vector<std::string_view> names(indexed.begin(), indexed.end());
+    SimilarNames index(names);
     std::vector<std::int32_t> group(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
       group[i] = static_cast<std::int32_t>(i);
-      for (std::size_t j = 0; j < i && indexed[i].size() <= SIMILAR_NAME_MAX; ++j) {
-        if (same_tag_name(names[i], names[j])) {
+      for (std::size_t j = 0; j < i && names[i].size() <= SIMILAR_NAME_MAX; ++j) {
+        if (same_folded(names[i], names[j])) {
           group[i] = group[j];
           break;
         }
       }
-      EXPECT_EQ(index.Group[i], group[i]) << indexed[i];
+      EXPECT_EQ(index.group(static_cast<std::int32_t>(i)), group[i]) << names[i];
     }
     for (int probe = 0; probe < 200; ++probe) {
       std::string candidate = mutated(probe % 2 ? indexed[pick(indexed.size())] : random_name());
-      std::vector<std::pair<std::int32_t, bool>> found;
-      probe_similar_names(
-          index, candidate.c_str(),
-          [](void* context, std::int32_t each, bool same) {
-            static_cast<std::vector<std::pair<std::int32_t, bool>>*>(context)->push_back(
-                {each, same});
-          },
-          &found);
+      std::set<std::pair<std::int32_t, bool>> found;
+      std::size_t reported = 0;
+      for (auto [each, same] : index.probe(candidate)) {
+        found.insert({each, same});
+        ++reported;
+      }
       std::set<std::pair<std::int32_t, bool>> expected;
       for (std::size_t i = 0; i + 1 < names.size(); ++i) {
-        if (same_tag_name(names[i], candidate.c_str())) expected.insert({group[i], true});
-        if (similar_names(names[i], candidate.c_str())) expected.insert({group[i], false});
+        if (same_folded(names[i], candidate)) expected.insert({group[i], true});
+        if (similar_names(names[i], candidate)) expected.insert({group[i], false});
       }
-      EXPECT_EQ(std::set(found.begin(), found.end()), expected) << candidate;
-      EXPECT_EQ(found.size(), expected.size()) << candidate;
+      EXPECT_EQ(found, expected) << candidate;
+      EXPECT_EQ(reported, expected.size()) << candidate;
     }
-    std::string long_name(SIMILAR_NAME_MAX + 1, 'a');
-    probe_similar_names(
-        index, long_name.c_str(), [](void*, std::int32_t, bool) { FAIL(); }, nullptr);
-    release_similar_names(index);
-    EXPECT_EQ(driver_blocks(), 0);
+    EXPECT_TRUE(index.probe(std::string(SIMILAR_NAME_MAX + 1, 'a')).empty());
   }
 }
 

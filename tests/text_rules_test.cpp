@@ -9,8 +9,9 @@
 #include "catalogue/tag_catalogue.h"
 #include "catalogue/tag_name.h"
 #include "catalogue/tokenizer.h"
+#include "diagnostics/escaped_text.h"
+#include "diagnostics/folded_text.h"
 #include "diagnostics/init_check.h"
-#include "diagnostics/message_text.h"
 
 namespace {
 
@@ -19,17 +20,13 @@ const std::string TITLE = "Dravik tag export, unit 7\n";
 
 // The warning codes the check gives for a string.
 std::string codes_of(const std::string& text) {
-  InitCheck check{};
+  InitCheck check;
   TagCatalogue catalogue{};
   check_init_string(check, catalogue, text.data(), static_cast<std::int32_t>(text.size()));
   std::string codes;
-  for_each_init_warning(
-      check,
-      [](void* context, const InitCheck&, const InitWarning& warning) {
-        *static_cast<std::string*>(context) += std::string(init_warning_code(warning.Kind)) + " ";
-      },
-      &codes);
-  release_init_check(check);
+  for_each_init_warning(check, [&codes](const InitWarning& warning) {
+    codes += std::string(init_warning_code(warning.Kind)) + " ";
+  });
   release_catalogue(catalogue);
   return codes;
 }
@@ -61,19 +58,15 @@ TEST(TextRules, ControlCharactersAreEscapedAndEveryOtherByteShownAsItIs) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.byte));
-    char buffer[16];
-    MessageText alone = message_text(buffer, sizeof buffer);
-    EXPECT_EQ(append_control_escape(alone, c.byte), *c.escape != '\0');
-    EXPECT_STREQ(buffer, c.escape);
-    const char token[] = {'a', static_cast<char>(c.byte), 'b', '\0'};
-    MessageText quoted = message_text(buffer, sizeof buffer);
-    append_token(quoted, token);
-    EXPECT_STREQ(buffer, c.token);
+    const std::string shown = {'a', static_cast<char>(c.byte), 'b'};
+    EXPECT_EQ(control_escape(static_cast<char>(c.byte)), c.escape);
+    EXPECT_EQ(escaped(shown), *c.escape != '\0' ? std::string("a") + c.escape + "b" : shown);
+    EXPECT_EQ(quoted_token(shown), c.token);
   }
 }
 
 // Only A to Z fold: the bytes beside them and letters beyond ASCII do not,
-// for the binding and for the check's duplicates alike.
+// for the binding, the desk's comparisons and the check's duplicates alike.
 TEST(TextRules, OnlyTheLettersAToZFold) {
   struct Case {
     const char* tag;
@@ -88,6 +81,10 @@ TEST(TextRules, OnlyTheLettersAToZFold) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.tag) + " / " + c.name);
     EXPECT_EQ(same_tag_name(c.tag, c.name), c.same);
+    EXPECT_EQ(same_folded(c.tag, c.name), c.same);
+    if (c.same) {
+      EXPECT_EQ(folded_hash(c.tag), folded_hash(c.name));
+    }
     std::string text = TITLE + "*AO*\n" + c.tag + ", x, 1, 0, 1\n" + c.name + ", x, 1, 0, 1\n";
     EXPECT_EQ(codes_of(text).find("duplicate") != std::string::npos, c.same) << codes_of(text);
   }

@@ -1,55 +1,46 @@
 #include "diagnostics/bindings.h"
 
+#include "catalogue/tag_kinds.h"
 #include "diagnostics/report_text.h"
 #include "diagnostics/suggestions.h"
 #include "diagnostics/unbound_reason.h"
 
-namespace {
-
-constexpr std::size_t LINE_SIZE = 1024;
-
-bool unbound(const ItemFacts& item) { return bound_table(item.controller, item.code) == nullptr; }
-
-}  // namespace
-
 std::vector<BindingDescription> describe_bindings(const TagCatalogue& catalogue,
                                                   const InitCheck* check,
                                                   const std::vector<ItemFacts>& items) {
-  auto count = static_cast<std::int32_t>(items.size());
-  std::vector<const char*> tags;
-  for (const ItemFacts& item : items) tags.push_back(unbound(item) ? item.tag.c_str() : nullptr);
-
-  UnboundReasons reasons{};
-  begin_unbound_reasons(reasons, catalogue, check, count);
-  for (const char* tag : tags) {
-    if (tag != nullptr) seek_unbound_tag(reasons, tag);
+  std::vector<std::string_view> unbound_tags;
+  for (const ItemFacts& item : items) {
+    if (bound_table(item.controller, item.code) == nullptr) unbound_tags.push_back(item.tag);
   }
-  find_unbound_tags(reasons);
-  TagSuggestions suggestions{};
-  find_suggestions(suggestions, catalogue, tags.data(), count);
+  UnboundReasons reasons(catalogue, check, unbound_tags);
+  std::vector<std::vector<TagSuggestion>> suggestions = find_suggestions(catalogue, unbound_tags);
 
   std::vector<BindingDescription> described;
   described.reserve(items.size());
-  for (std::int32_t i = 0; i < count; ++i) {
-    const ItemFacts& item = items[static_cast<std::size_t>(i)];
-    const ItemSuggestions* suggested = suggestions_for(suggestions, i);
-    char line[LINE_SIZE];
-    MessageText text = message_text(line, sizeof line);
-    std::size_t reason = item_binding_text(
-        {item.controller, item.tag.c_str(), item.ds, item.active, item.code, item.index}, reasons,
-        suggested, text);
-    BindingDescription each{bound_table(item.controller, item.code), line, "", {}};
-    if (each.table == nullptr) {
-      each.reason = line + reason;
-      for (int s = 0; suggested != nullptr && s < suggested->Count; ++s) {
-        const TagSuggestion& tag = suggested->Tags[s];
-        SuggestedTag found = suggested_tag(catalogue, tag);
-        each.suggestions.push_back({found.Name, TAG_KINDS[tag.Kind].Name, tag.Entry, found.Ds});
+  std::size_t unbound = 0;
+  for (const ItemFacts& item : items) {
+    BindingDescription each{bound_table(item.controller, item.code), {}, {}, {}, {}};
+    // "TT101.PV ds 1 (inactive): ", then the binding or the reason.
+    each.line =
+        item.tag + " ds " + std::to_string(item.ds) + (item.active ? "" : " (inactive)") + ": ";
+    if (each.table != nullptr) {
+      each.line += "code " + std::to_string(item.code) + ", " + each.table + "[" +
+                   std::to_string(item.index) + "]";
+      if (step_kind(item.controller, item.code) == NO_KIND) {
+        each.line += ", which process variables do not write";
       }
+      described.push_back(std::move(each));
+      continue;
+    }
+    const std::vector<TagSuggestion>& suggested = suggestions[unbound++];
+    each.reason_alone = reasons.reason(item.controller, item.tag, item.ds);
+    each.reason = each.reason_alone + suggestions_text(catalogue, suggested);
+    each.line += "unbound: " + each.reason;
+    for (const TagSuggestion& tag : suggested) {
+      SuggestedTag found = suggested_tag(catalogue, tag);
+      each.suggestions.push_back({found.Name, TAG_KINDS[tag.Kind].Name, tag.Entry, found.Ds});
     }
     described.push_back(std::move(each));
   }
-  release_suggestions(suggestions);
-  release_unbound_reasons(reasons);
   return described;
 }

@@ -34,7 +34,8 @@ struct BindingDescription {
   // "TT101.PV ds 1 (inactive): code 1, AO[0]", or "...: unbound: " and the
   // reason with its suggestions; control characters as they are.
   std::string line;
-  std::string reason;  // of an unbound item, from the reason on
+  std::string reason;        // of an unbound item, from the reason on
+  std::string reason_alone;  // the same without the suggestions' words
   std::vector<SuggestionNote> suggestions;
 };
 

@@ -3,17 +3,17 @@
 // what the driver reads differs from what a person reading the text expects:
 // where reading stopped, headers that are not headers, records that took a
 // header as a field, names with blanks, shadowed duplicates, numbers read as
-// octal or hexadecimal or not at all. The texts go into buffers the caller
-// gives. The check keeps the loader's buffer and a small record of each
-// token, from malloc, calloc and realloc (in the driver, the host's heap),
-// until release_init_check.
+// octal or hexadecimal or not at all. The check keeps the cut string and a
+// small record of each token.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "catalogue/tag_catalogue.h"
-#include "diagnostics/message_text.h"
 
 // A section is the kind of its header, an index into TAG_KINDS.
 inline constexpr int INIT_SECTIONS = TAG_TABLES;
@@ -22,8 +22,8 @@ inline constexpr int NO_INIT_SECTION = NO_KIND;
 // The table's name of a section, NO_INIT_SECTION excepted.
 const char* init_section_name(int section);
 // What the field at a position of a record holds ("data set", "High",
-// "state value 3"); the buffer holds a name that is made up.
-const char* init_field_name(int section, int field, char* buffer, std::size_t size);
+// "state value 3").
+std::string init_field_name(int section, int field);
 
 // What the loader made of a token.
 enum InitRole : std::uint8_t {
@@ -67,43 +67,40 @@ enum InitStop : std::uint8_t {
 // init_check_observer) and keeps, besides the cut string, eight bytes a token
 // and four a line.
 struct InitCheck {
-  char* Text;               // the string as the loader cut it, owned by the check
-  std::int32_t Length;      // bytes given, as the emulator reports them
-  std::int32_t TextLength;  // bytes up to the first zero byte: what the tokenizer sees
-  TokenRecord** Blocks;     // the tokens, TOKEN_BLOCK to a block
-  std::int32_t BlockCount;
-  std::int32_t BlockRoom;
-  std::int32_t TokenCount;
-  std::int32_t* LineFeeds;  // the offset of every line feed, in order
-  std::int32_t LineFeedCount;
-  std::int32_t Records[INIT_SECTIONS];  // records read per section, dropped ones included
-  std::int32_t Loaded;                  // entries the load stored
-  std::int32_t RecordStart;             // the name token of the record being read, or -1
-  std::uint8_t Stop;
-  std::int32_t StopToken;  // the empty token that ended the reading, or -1
-  std::int32_t CrlfLines;  // lines that end in a carriage return and a line feed
-  std::int32_t FirstCrlfLine;
-  bool Complete;  // false when the check itself could not get its memory
+  std::string Text;           // the string as the loader cut it
+  const char* Loading{};      // the loader's buffer, during the load
+  std::int32_t Length{};      // bytes given, as the emulator reports them
+  std::int32_t TextLength{};  // bytes up to the first zero byte: what the tokenizer sees
+  std::vector<TokenRecord> Tokens;
+  std::vector<std::int32_t> LineFeeds;    // the offset of every line feed, in order
+  std::int32_t Records[INIT_SECTIONS]{};  // records read per section, dropped ones included
+  std::int32_t Loaded{};                  // entries the load stored
+  std::int32_t RecordStart = -1;          // the name token of the record being read, or -1
+  std::uint8_t Stop = STOP_AT_END;
+  std::int32_t StopToken = -1;  // the empty token that ended the reading, or -1
+  std::int32_t CrlfLines{};     // lines that end in a carriage return and a line feed
+  std::int32_t FirstCrlfLine{};
 };
 
 // An observer of the loader that fills `check`, which it empties first: it
-// takes the string before the load, every token during it, and keeps the cut
-// string after it. Release the check with release_init_check.
+// takes the string before the load, every token during it, and copies the
+// cut string after it (the loader frees its own buffer).
 LoadObserver init_check_observer(InitCheck& check);
 
 // Reads `length` bytes of `text` as the driver would, into `catalogue` (empty,
-// released by the caller) and `check`. False when memory ran out for the check;
-// what it holds is still valid and must be released.
-bool check_init_string(InitCheck& check, TagCatalogue& catalogue, const char* text,
+// released by the caller) and `check`.
+void check_init_string(InitCheck& check, TagCatalogue& catalogue, const char* text,
                        std::int32_t length);
-void release_init_check(InitCheck& check);
 
 // How the reading ended, the one answer every report gives: a string of
 // EMPTY_INIT_LENGTH bytes or fewer is not read (STOP_NOT_READ); any other
-// ends as the loader told, whether or not the check kept its tokens.
+// ends as the loader told.
 InitStop init_reading(const InitCheck& check);
 
-// The token at `index`, 0 to TokenCount - 1.
+// How many tokens the check holds.
+std::int32_t init_token_count(const InitCheck& check);
+
+// The token at `index`, 0 to init_token_count - 1.
 InitToken init_token(const InitCheck& check, std::int32_t index);
 // The same without its line, which costs a search of the line feeds.
 InitToken init_token_unlined(const InitCheck& check, std::int32_t index);
@@ -131,7 +128,6 @@ enum InitWarningKind : std::uint8_t {
   WARN_NOT_A_NUMBER,      // read as 0
   WARN_PARTLY_A_NUMBER,   // only its beginning is read
   WARN_CUT_SHORT,         // the last record runs past the end of the text
-  WARN_CHECK_INCOMPLETE,  // the check itself ran out of memory
 };
 
 struct InitWarning {
@@ -142,7 +138,7 @@ struct InitWarning {
   std::int32_t Count;    // a number the text needs (lines, records, entries)
   // WARN_DUPLICATE: the name tokens of the entries, in the order the binding
   // searches them; valid during the callback only.
-  const std::int32_t* Group;
+  std::span<const std::int32_t> Group;
 };
 
 // True for the warnings that leave the driver without any tag.
@@ -150,10 +146,10 @@ bool init_warning_unusable(std::uint8_t kind);
 // A short fixed word for the kind, e.g. "crlf", for machine-read output.
 const char* init_warning_code(std::uint8_t kind);
 
-typedef void (*InitWarningSink)(void* context, const InitCheck& check, const InitWarning& warning);
-
-// Every warning, those about the whole string first, then by line.
-void for_each_init_warning(const InitCheck& check, InitWarningSink sink, void* context);
+// Calls `each` with every warning, those about the whole string first, then
+// by line.
+void for_each_init_warning(const InitCheck& check,
+                           const std::function<void(const InitWarning&)>& each);
 
 // The warning as one line of text, naming its line where it has one.
-void init_warning_text(const InitCheck& check, const InitWarning& warning, MessageText& text);
+std::string init_warning_text(const InitCheck& check, const InitWarning& warning);

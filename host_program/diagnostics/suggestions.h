@@ -4,12 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "catalogue/tag_catalogue.h"
-#include "diagnostics/init_check.h"
-#include "diagnostics/similar_names.h"
 
-inline constexpr int SUGGESTIONS_SHOWN = 3;
+inline constexpr std::size_t SUGGESTIONS_SHOWN = 3;
 
 // An entry of the catalogue: table `Kind`, index `Entry`.
 struct TagSuggestion {
@@ -17,29 +18,12 @@ struct TagSuggestion {
   std::uint8_t Kind;
 };
 
-// The first tags, in the catalogue's order, whose names resemble a tag.
-// Named: a tag has that very name (letter case aside), so the item's
-// reason is another and it gets no suggestions.
-struct ItemSuggestions {
-  TagSuggestion Tags[SUGGESTIONS_SHOWN];
-  std::uint8_t Count;
-  bool Named;
-};
-
-// The index of the items' tags, and the suggestions of each tag's group.
-struct TagSuggestions {
-  SimilarNames Names;
-  ItemSuggestions* Groups;
-};
-
-// Finds the suggestions for `count` tags (a null tag gets none), in blocks
-// from the host's heap. False when a block was not obtained: there are then
-// no suggestions and nothing is held.
-bool find_suggestions(TagSuggestions& found, const TagCatalogue& catalogue, const char* const* tags,
-                      std::int32_t count);
-
-// The suggestions for tag `position`; null when it has none.
-const ItemSuggestions* suggestions_for(const TagSuggestions& found, std::int32_t position);
+// For each of `tags`, the first SUGGESTIONS_SHOWN tags of the catalogue, in
+// its order, whose names resemble it; none for a tag that a tag of the
+// catalogue has as its very name (letter case aside), whose reason is
+// another.
+std::vector<std::vector<TagSuggestion>> find_suggestions(const TagCatalogue& catalogue,
+                                                         const std::vector<std::string_view>& tags);
 
 // The name and data set of a suggested entry.
 struct SuggestedTag {
@@ -49,8 +33,6 @@ struct SuggestedTag {
 SuggestedTag suggested_tag(const TagCatalogue& catalogue, const TagSuggestion& suggestion);
 
 // "; did you mean "TT101.PV" (AI[3], data set 1)?", each suggestion so, the
-// last two joined by "or"; nothing when `suggestions` is null.
-void append_suggestions(MessageText& text, const TagCatalogue& catalogue,
-                        const ItemSuggestions* suggestions);
-
-void release_suggestions(TagSuggestions& found);
+// last two joined by "or"; empty when there are none.
+std::string suggestions_text(const TagCatalogue& catalogue,
+                             const std::vector<TagSuggestion>& suggestions);
