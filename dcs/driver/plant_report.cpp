@@ -15,16 +15,13 @@ namespace {
 // The version of what the report's lines say; a reader refuses any other.
 constexpr char REPORT_FORMAT_LINE[] = "report-format 1";
 
-void write_line(ReportFile& file, const char* text) {
-  write_report_text(file, text);
-  end_report_line(file);
-}
+void put(ReportFile& file, const char* text) { write_report_text(file, text); }
+void put(ReportFile& file, std::int64_t number) { write_report_number(file, number); }
 
-// "<label> <number>" and the line's end.
-void write_number_line(ReportFile& file, const char* label, std::int64_t number) {
-  write_report_text(file, label);
-  write_report_text(file, " ");
-  write_report_number(file, number);
+// A line of texts and numbers.
+template <typename... Parts>
+void write_line(ReportFile& file, Parts... parts) {
+  (put(file, parts), ...);
   end_report_line(file);
 }
 
@@ -40,28 +37,25 @@ template <typename Item>
 void write_items(ReportFile& file, const char* kind, const Item* items, std::int32_t count,
                  bool declared) {
   for (std::int32_t i = 0; i < count; ++i) {
-    write_report_text(file, kind);
-    write_report_text(file, " ");
-    write_report_number(file, i);
     const DCSValue* fields = items[i].Fields;
     if (!declared || fields == nullptr) {
-      write_line(file, " no-fields");
+      write_line(file, kind, " ", i, " no-fields");
       continue;
     }
-    write_report_text(file, items[i].Active != 0 ? " active " : " inactive ");
+    put(file, kind);
+    put(file, " ");
+    put(file, i);
+    put(file, items[i].Active != 0 ? " active " : " inactive ");
     const char* tag = slot_text(fields[SLOT_TAG]);
     if (tag == nullptr) {
-      write_report_text(file, "null");
+      put(file, "null");
     } else {
-      write_report_text(file, "\"");
+      put(file, "\"");
       write_report_escaped(file, tag, std::strlen(tag), ESCAPE_QUOTED);
-      write_report_text(file, "\"");
+      put(file, "\"");
     }
-    write_report_text(file, " ds ");
-    write_report_number(file, slot_int(fields[SLOT_DS]));
-    write_report_text(file, " code ");
-    write_report_number(file, slot_int(fields[SLOT_TYPE]));
-    write_number_line(file, " index", slot_int(fields[SLOT_STRUCT_IDX]));
+    write_line(file, " ds ", slot_int(fields[SLOT_DS]), " code ", slot_int(fields[SLOT_TYPE]),
+               " index ", slot_int(fields[SLOT_STRUCT_IDX]));
   }
 }
 
@@ -83,46 +77,41 @@ void start_counting(ReportFile& file, ReadFailures& failures, const DCSData* dat
 
 bool begin_report(ReportFile& file, const char* entry_point) {
   if (!open_report_file(file)) return false;
-  write_report_text(file, "== ");
-  write_report_text(file, entry_point);
   // A load's section names the build, so a report says which driver wrote it.
   if (std::strcmp(entry_point, "DCSLoad") == 0) {
-    write_line(file, ": " DCS_RELEASE_TEXT);
-    write_line(file, REPORT_FORMAT_LINE);
+    write_line(file, "== DCSLoad: " DCS_RELEASE_TEXT "\n", REPORT_FORMAT_LINE);
   } else {
-    end_report_line(file);
+    write_line(file, "== ", entry_point);
   }
   return true;
 }
 
 void report_load_length(ReportFile& file, std::int32_t length) {
-  write_number_line(file, "length", length);
+  write_line(file, "length ", length);
 }
 
 void report_load_text(ReportFile& file, const char* text, std::int32_t length) {
   auto size = static_cast<std::size_t>(length);
   write_report_escaped(file, text, size, ESCAPE_TEXT_LINES);
   end_report_line(file);
-  write_report_text(file, "crc32 ");
+  put(file, "crc32 ");
   write_report_hex(file, crc32_update(0, text, size));
   end_report_line(file);
 }
 
 void report_load_end(ReportFile& file, const TagCatalogue& catalogue, const LoadOutcome& outcome) {
-  write_report_text(file, "load ");
-  write_line(file, LOAD_RESULTS[outcome.Result]);
-  write_report_text(file, "catalogue");
-  if (catalogue_exists(catalogue)) {
-    for_each_kind(catalogue, [&file](const auto& table, int kind) {
-      write_report_text(file, " ");
-      write_report_text(file, TAG_KINDS[kind].Name);
-      write_report_text(file, " ");
-      write_report_number(file, table.Count);
-    });
-    end_report_line(file);
-  } else {
-    write_line(file, " none");
-  }
+  write_line(file, "load ", LOAD_RESULTS[outcome.Result]);
+  put(file, "catalogue");
+  if (!catalogue_exists(catalogue)) put(file, " none");
+  for_each_kind(catalogue, [&file](const auto& table, int kind) {
+    if (table.Entries != nullptr) {
+      put(file, " ");
+      put(file, TAG_KINDS[kind].Name);
+      put(file, " ");
+      put(file, table.Count);
+    }
+  });
+  end_report_line(file);
   close_report_file(file);
 }
 
@@ -137,8 +126,7 @@ void report_configure(ReportFile& file, ReadFailures& failures, const DCSData* d
     start_counting(file, failures, data);
     write_line(file, "result 1");
   } else {
-    write_report_text(file, "result 0 ");
-    write_line(file, REFUSALS[result]);
+    write_line(file, "result 0 ", REFUSALS[result]);
   }
   close_report_file(file);
 }
@@ -149,11 +137,8 @@ void report_failed_reads(ReportFile& file, ReadFailures& failures) {
     const FailedReads& reads = failures.Controllers[i];
     if (reads.Count == 0) continue;
     ++failing;
-    write_report_text(file, "failed-reads controller ");
-    write_report_number(file, i);
-    write_report_text(file, " count ");
-    write_report_number(file, reads.Count);
-    write_number_line(file, " last-status", reads.LastStatus);
+    write_line(file, "failed-reads controller ", i, " count ", reads.Count, " last-status ",
+               reads.LastStatus);
   }
   if (failures.Controllers == nullptr) {
     write_line(file, "failed-reads uncounted");
