@@ -176,7 +176,8 @@ class Explanation {
       std::string label = std::string(kind) + " " + std::to_string(item.index);
       if (!item.has_fields || !item.tag) {
         if (json_) {
-          bindings.push_back({{"item", kind}, {"index", item.index}, {"fields", false}});
+          bindings.push_back(
+              {{"item", kind}, {"name", "index " + std::to_string(item.index)}, {"fields", false}});
         } else {
           line(label + ": no driver fields");
         }
@@ -187,22 +188,9 @@ class Explanation {
         line(label + " " + each.line);
         continue;
       }
-      Json entry = {{"item", kind},  {"index", item.index},   {"tag", *item.tag},
-                    {"ds", item.ds}, {"active", item.active}, {"bound", each.table != nullptr}};
-      if (each.table != nullptr) {
-        entry["code"] = item.code;
-        entry["table"] = each.table;
-        entry["entry"] = item.struct_idx;
-      } else {
-        entry["reason"] = each.reason;
-        Json suggestions = Json::array();
-        for (const SuggestionNote& s : each.suggestions) {
-          suggestions.push_back(
-              {{"tag", s.tag}, {"table", s.table}, {"index", s.index}, {"ds", s.ds}});
-        }
-        entry["suggestions"] = suggestions;
-      }
-      bindings.push_back(entry);
+      bindings.push_back(binding_json({item.controller, "index " + std::to_string(item.index),
+                                       *item.tag, item.ds, item.active, each.table, item.code,
+                                       item.struct_idx, each.reason, each.line, each.suggestions}));
     }
     if (json_) {
       event["bindings"] = bindings;
@@ -296,19 +284,9 @@ Case read_case_or_report(const std::string& path) {
     if (!item.has_fields || !item.tag) continue;
     std::string name = "index " + std::to_string(item.index);
     if (item.controller) {
-      ControllerItem controller;
-      controller.name = name;
-      controller.tag = *item.tag;
-      controller.ds = item.ds;
-      controller.active = item.active;
-      items.controllers.push_back(controller);
+      items.controllers.push_back({name, *item.tag, item.ds, item.active, Drives::Nothing});
     } else {
-      PointItem point;
-      point.name = name;
-      point.tag = *item.tag;
-      point.ds = item.ds;
-      point.active = item.active;
-      items.points.push_back(point);
+      items.points.push_back({name, *item.tag, item.ds, item.active, Signal::Constant, 0.0});
     }
   }
   return items;

@@ -88,29 +88,31 @@ void Report::driver_error_key(const std::string& key) {
   note("driver error key: " + key);
 }
 
-void Report::binding(const BindingNote& item) {
-  if (format_ == Format::Json) {
-    nlohmann::ordered_json entry = {{"item", item.controller ? "controller" : "process variable"},
-                                    {"name", item.name},
-                                    {"tag", item.tag},
-                                    {"ds", item.ds},
-                                    {"active", item.active},
-                                    {"bound", item.table != nullptr}};
-    if (item.table != nullptr) {
-      entry["code"] = item.code;
-      entry["table"] = item.table;
-      entry["index"] = item.index;
-    } else {
-      entry["reason"] = item.reason;
-      nlohmann::ordered_json suggestions = nlohmann::ordered_json::array();
-      for (const SuggestionNote& each : item.suggestions) {
-        suggestions.push_back(
-            {{"tag", each.tag}, {"table", each.table}, {"index", each.index}, {"ds", each.ds}});
-      }
-      entry["suggestions"] = suggestions;
-    }
-    return json_add("bindings", entry);
+nlohmann::ordered_json binding_json(const BindingNote& item) {
+  nlohmann::ordered_json entry = {{"item", item.controller ? "controller" : "process variable"},
+                                  {"name", item.name},
+                                  {"tag", item.tag},
+                                  {"ds", item.ds},
+                                  {"active", item.active},
+                                  {"bound", item.table != nullptr}};
+  if (item.table != nullptr) {
+    entry["code"] = item.code;
+    entry["table"] = item.table;
+    entry["index"] = item.index;
+    return entry;
   }
+  entry["reason"] = item.reason;
+  nlohmann::ordered_json suggestions = nlohmann::ordered_json::array();
+  for (const SuggestionNote& each : item.suggestions) {
+    suggestions.push_back(
+        {{"tag", each.tag}, {"table", each.table}, {"index", each.index}, {"ds", each.ds}});
+  }
+  entry["suggestions"] = suggestions;
+  return entry;
+}
+
+void Report::binding(const BindingNote& item) {
+  if (format_ == Format::Json) return json_add("bindings", binding_json(item));
   note(std::string(item.controller ? "controller '" : "process variable '") + item.name + "' " +
        item.line);
 }

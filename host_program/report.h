@@ -86,6 +86,11 @@ class Report {
   bool first_row_ = true;
 };
 
+// An item's binding as JSON: item, name, tag, ds, active, bound; then code,
+// table and index, or reason and suggestions. The run and explain give the
+// same.
+nlohmann::ordered_json binding_json(const BindingNote& item);
+
 // {"AI": 4, "AO": 2, ...}: the count of each table.
 nlohmann::ordered_json table_counts(const TagCatalogue& catalogue);
 

@@ -254,6 +254,14 @@ def plant_report(t, update):
     plant = binding_lines(explained.stdout, r"(controller|process variable) \d+ ")
     if not desk or desk != plant:
         t.fail(f"the desk tool's binding lines {desk} differ from the report's {plant}")
+    # The JSON holds the same content: each unbound item's reason as the text words it.
+    document = json.loads(t("explain", report, "--json").stdout)
+    entry_points = [event["entry_point"] for event in document["events"]]
+    reasons = [b["reason"] for event in document["events"] for b in event.get("bindings", [])
+               if not b["bound"]]
+    if entry_points != ["DCSLoad", "DCSConfigure", "DCSStop", "DCSDestroy"] or \
+            len(reasons) != 3 or any(": unbound: " + r not in explained.stdout for r in reasons):
+        t.fail(f"explain --json: {entry_points}, {reasons}")
     # Line ends turned into CRLF by an editor or a mail program mean the same.
     crlf = t.scratch / "crlf.report"
     crlf.write_bytes(facts.replace(b"\n", b"\r\n"))
