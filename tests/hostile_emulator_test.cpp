@@ -200,6 +200,7 @@ TEST_F(HostileEmulatorTest, UnwrittenAndExtremeReadResults) {
       {DRAVLINK_CALC, "ERR", -nan, 0, 0, nan, 1},
       {DRAVLINK_CALC, "ERR", 7.0, 0, kLeaveBoth, kOld, 0},
       {DRAVLINK_DO, "CMD", 0.0, INT32_MIN, 0, -2147483648.0, 1},
+      {DRAVLINK_DO, "CMD", 0.0, 9, DRAVLINK_LEAVE_VALUE, 0.0, 1},  // the value starts at 0
       {DRAVLINK_DO, "CMD", 0.0, 9, DRAVLINK_LEAVE_STATUS, kOld, 0},
       {DRAVLINK_DO, "CMD", 0.0, 9, kLeaveBoth, kOld, 0},
       {DRAVLINK_DCD, "STATE", 0.0, INT32_MIN, 0, kOld, 1},
