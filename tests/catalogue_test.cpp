@@ -99,6 +99,7 @@ TEST_F(CatalogueTest, AnObserverIsToldEveryTokenAndTheLoadIsTheSame) {
     const char* what;
     std::string text;
     std::vector<std::string> told;
+    long failing = 0;  // the allocation refused, counted from the load's first
   };
   const std::vector<Case> cases = {
       {"two sections, a record cut short by the end",
@@ -112,6 +113,11 @@ TEST_F(CatalogueTest, AnObserverIsToldEveryTokenAndTheLoadIsTheSame) {
       {"an empty token at the very end stops nothing",
        "*DO*\nA,x,1,,\n",
        {"header:*DO*", "name0:A", "field1:x", "field2:1"}},
+      {"memory runs out for the second name: the token after its record is the first unread",
+       "*DO*\nA,x,1\nB,x,2\nC,x,3\n",
+       {"header:*DO*", "name0:A", "field1:x", "field2:1", "name1:B", "field1:x", "field2:2",
+        "no memory:", "unread:C", "unread:x", "unread:3"},
+       9},  // the six tables, A's name, the table's growth, B's name
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -119,9 +125,12 @@ TEST_F(CatalogueTest, AnObserverIsToldEveryTokenAndTheLoadIsTheSame) {
     LoadObserver observer = {&seen, nullptr, told, nullptr};
     TagCatalogue observed = {};
     std::string text = c.text;
-    append_tags_checked(observed, text.data(), &observer);
+    corva_fail_allocation(c.failing, 0);
+    EXPECT_EQ(append_tags_checked(observed, text.data(), &observer), c.failing == 0);
     EXPECT_EQ(seen, c.told);
-    ASSERT_TRUE(append(c.text));
+    corva_fail_allocation(c.failing, 0);
+    EXPECT_EQ(append(c.text), c.failing == 0);
+    corva_fail_allocation(0, 0);
     EXPECT_EQ(all_names(observed), all_names(catalogue_));
     release_catalogue(observed);
     release_catalogue(catalogue_);
@@ -222,7 +231,12 @@ TEST_F(CatalogueTest, ReportedLengthDecidesWhatIsRead) {
   EXPECT_EQ(boxes(), (std::vector<Box>{LOAD_WARNING, OUT_OF_MEMORY, OUT_OF_MEMORY}));
   EXPECT_EQ(corva_allocations(), 0);
   EXPECT_EQ(tables(catalogue_), 0);
-  // A length past the string's end reads it all; a shorter one cuts it.
+  // A length past the string's end reads it all, up to the largest believed;
+  // a shorter one cuts it.
+  dravlink_set_init_length(MAX_INIT_LENGTH);
+  load_catalogue(catalogue_);
+  EXPECT_EQ(all_names(catalogue_), PLANT_NAMES);
+  release_catalogue(catalogue_);
   dravlink_set_init_length(100000);
   load_catalogue(catalogue_);
   EXPECT_EQ(all_names(catalogue_), PLANT_NAMES);
