@@ -3,6 +3,8 @@
 // that its kind of item exchanges with.
 #include <cstring>
 
+#include "catalogue/binding.h"
+#include "driver/driver_state.h"
 #include "driver_catalogue.h"
 #include "link_fixture.h"
 
@@ -197,6 +199,27 @@ TEST_F(BindingTest, EmptyTablesAndEmptyRecordsBindNothingAndSucceed) {
   EXPECT_EQ(configure(), 1);
   EXPECT_EQ(code_of_ctrl(0), 0);
   EXPECT_EQ(index_of_ctrl(0), -1);
+}
+
+// In a list with the driver's fields, an item without slots is passed over
+// and the items after it bind. (DCSConfigure's check of the TAG fields
+// refuses such a record before the binding; the binding stands on its own.)
+TEST_F(BindingTest, AnItemWithoutSlotsIsPassedOver) {
+  load(kTags);
+  for (int i = 0; i < 2; ++i) {
+    record.add_controller("AO.ONLY", 1);
+    record.add_point("AI.ONLY", 1);
+  }
+  DCSValue* slots[] = {record.ctrl(0).Fields, record.pv(0).Fields};
+  record.ctrl(0).Fields = record.pv(0).Fields = nullptr;
+  bind_lists(record.get(), driver_state.Catalogue);
+  record.ctrl(0).Fields = slots[0];
+  record.pv(0).Fields = slots[1];
+  EXPECT_EQ(code_of_ctrl(0) + code_of_pv(0), 0);
+  EXPECT_EQ(code_of_ctrl(1), 1);
+  EXPECT_EQ(index_of_ctrl(1), 1);
+  EXPECT_EQ(code_of_pv(1), 1);
+  EXPECT_EQ(index_of_pv(1), 1);
 }
 
 TEST_F(BindingTest, ImportsAndItemsWithoutTheDriversFieldsAreNotBound) {

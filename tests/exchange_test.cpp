@@ -3,10 +3,14 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 #include <limits>
+#include <vector>
 
+#include "driver/driver_state.h"
 #include "driver_catalogue.h"
 #include "emulator/dravlink.h"
+#include "emulator/exchange.h"
 #include "link_fixture.h"
 #include "record/fields.h"
 
@@ -126,20 +130,23 @@ TEST_F(ExchangeTest, DcdStatesMapToOffOnAndTheEntrysStateValues) {
   EXPECT_TRUE(is_entry_handle(dravlink_call(0)->handle, Table::DCD, 0));
 }
 
+// A controller whose CtrlType binds it to nothing is left as it is.
 TEST_F(ExchangeTest, InactiveAndUnboundControllersMakeNoCall) {
   record.add_controller("VALVE", 1, /*active=*/0);
   record.add_controller("NOWHERE", 1);
-  record.add_controller("VALVE", 1);
-  record.add_controller("VALVE", 1);
+  const std::int32_t unbound_codes[] = {5, 6, 7, 8, -1, INT32_MAX};
+  for (std::size_t c = 0; c < std::size(unbound_codes); ++c) record.add_controller("VALVE", 1);
   bind();
-  set_slot_int(record.ctrl_slot(2, SLOT_TYPE), 5);
-  set_slot_int(record.ctrl_slot(3, SLOT_TYPE), -1);
-  for (int i = 0; i < 4; ++i) set_output(i, 3.25, 1);
+  for (std::size_t c = 0; c < std::size(unbound_codes); ++c) {
+    set_slot_int(record.ctrl_slot(2 + static_cast<int>(c), SLOT_TYPE), unbound_codes[c]);
+  }
+  const int controllers = record.data().CtrlCnt;
+  for (int i = 0; i < controllers; ++i) set_output(i, 3.25, 1);
   step();
   EXPECT_EQ(dravlink_call_count(), 0);
   EXPECT_EQ(out_valid(0), 0);  // inactive: no good reading
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(out_value(i), 3.25) << i;
-  for (int i = 1; i < 4; ++i) EXPECT_EQ(out_valid(i), 1) << i;
+  for (int i = 0; i < controllers; ++i) EXPECT_EQ(out_value(i), 3.25) << i;
+  for (int i = 1; i < controllers; ++i) EXPECT_EQ(out_valid(i), 1) << i;
 }
 
 TEST_F(ExchangeTest, IndexesOutsideTheirTableMakeNoCall) {
@@ -230,6 +237,10 @@ TEST_F(ExchangeTest, DiscreteProcessVariableSendsItsValueTruncatedAndSaturated) 
                {2.9, 2},
                {max + 0.9, INT32_MAX},
                {min - 0.9, INT32_MIN},
+               {2147483648.0, INT32_MAX},  // 2^31: the first value past the limit
+               {2147483646.5, 2147483646},
+               {-2147483647.5, -2147483647},
+               {-2147483649.0, INT32_MIN},
                {1e20, INT32_MAX},
                {-1e20, INT32_MIN},
                {INFINITY, INT32_MAX},
@@ -279,6 +290,57 @@ TEST_F(ExchangeTest, ControllersGoFirstThenProcessVariablesEachInIndexOrder) {
   EXPECT_EQ(dravlink_call(1)->handle, dravlink_call(2)->handle);
   EXPECT_EQ(dravlink_call(1)->handle_word, 0);
   EXPECT_NE(dravlink_call(2)->handle_word, 0);
+}
+
+// Failed reads as the plant report counts them, per controller: a call that
+// gave a nonzero status counts, a controller that makes no call counts
+// nothing, and a count at its limit stays there.
+TEST_F(ExchangeTest, FailedReadsCountOnlyCallsThatFailed) {
+  enum Setup { AS_BOUND, NO_FIELDS, NO_ENTRY, NO_TAG, INACTIVE };
+  struct Case {
+    const char* what;
+    const char* tag;
+    Setup setup;
+    std::int32_t count_before;
+    std::int32_t count;
+    std::int32_t last_status;
+  };
+  const Case cases[] = {
+      {"a good read", "VALVE", AS_BOUND, 0, 0, 0},
+      {"a failed read", "CMD", AS_BOUND, 0, 1, 4},
+      {"a failed read one below the limit", "CMD", AS_BOUND, INT32_MAX - 1, INT32_MAX, 4},
+      {"a failed read at the limit", "CMD", AS_BOUND, INT32_MAX, INT32_MAX, 4},
+      {"no fields", "CMD", NO_FIELDS, 0, 0, 0},
+      {"an index that reaches no entry", "CMD", NO_ENTRY, 0, 0, 0},
+      {"no tag", "CMD", NO_TAG, 0, 0, 0},
+      {"inactive", "CMD", INACTIVE, 0, 0, 0},
+  };
+  const int counted = static_cast<int>(std::size(cases));
+  for (const Case& c : cases) record.add_controller(c.tag, 1, c.setup == INACTIVE ? 0 : 1);
+  record.add_controller("CMD", 1);  // fails, but lies beyond the counted controllers
+  bind();
+  std::vector<DCSValue*> fields;
+  for (int i = 0; i < counted; ++i) {
+    DCSValue* slots = record.ctrl(i).Fields;  // a packed member: copied, not bound
+    fields.push_back(slots);
+    if (cases[i].setup == NO_FIELDS) record.ctrl(i).Fields = nullptr;
+    if (cases[i].setup == NO_ENTRY) set_slot_int(record.ctrl_slot(i, SLOT_STRUCT_IDX), 1);
+    if (cases[i].setup == NO_TAG) record.set_ctrl_tag(i, nullptr);
+  }
+  dravlink_set_output(DRAVLINK_AO, 1, "VALVE", 40.0, 0, 0, 0);
+  dravlink_set_output(DRAVLINK_DO, 1, "CMD", 0.0, 1, 4, 0);
+  std::vector<FailedReads> reads;
+  for (const Case& c : cases) reads.push_back({c.count_before, 0});
+  reads.push_back({0, 0});
+  exchange_step(record.get(), driver_state.Catalogue, reads.data(), counted);
+  for (int i = 0; i < counted; ++i) {
+    SCOPED_TRACE(cases[i].what);
+    EXPECT_EQ(reads[i].Count, cases[i].count);
+    EXPECT_EQ(reads[i].LastStatus, cases[i].last_status);
+    record.ctrl(i).Fields = fields[i];
+  }
+  EXPECT_EQ(reads[counted].Count, 0);
+  EXPECT_EQ(dravlink_call_count(), 5);  // every bound and active controller read
 }
 
 // A controller whose list lacks the driver's fields, as after DCSDestroy, or

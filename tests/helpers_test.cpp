@@ -1,5 +1,6 @@
 // The helper library over the DCSData record.
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -157,11 +158,24 @@ TEST_F(HelpersTest, WritersReachTheirOwnListsMembers) {
   EXPECT_STREQ(gen_data_text(data(), 2), "Gen");
 }
 
-TEST_F(HelpersTest, EmptyDefinitionArrayIsAccepted) {
-  record.data().CtrlDefCnt = 9;
-  EXPECT_EQ(alloc_ctrl_defs(data(), 0), 1);
-  EXPECT_EQ(ctrl_def_count(data()), 0);
-  EXPECT_NE(value(record.data().CtrlDef), nullptr);
+// A count of 0 is a list without fields: its arrays are obtained, empty, and
+// the list's values are reset as for any other count.
+TEST_F(HelpersTest, EmptyArraysAreAccepted) {
+  DCSData& d = record.data();
+  d.GenDefCnt = d.CtrlDefCnt = d.PVDefCnt = d.PVImportDefCnt = 9;
+  d.CtrlReal1 = 5.0;
+  d.PVReal = d.PVImportReal = 2.0;
+  for (const ListApi& list : kLists) {
+    SCOPED_TRACE(list.name);
+    EXPECT_EQ(list.alloc_defs(data(), 0), 1);
+    EXPECT_EQ(list.def_count(data()), 0);
+    EXPECT_NE(list.defs(data()), nullptr);
+    EXPECT_EQ(list.alloc_values(data(), 0), 1);
+    EXPECT_NE(list.values(data()), nullptr);
+  }
+  EXPECT_TRUE(boxes().empty());
+  EXPECT_EQ(value(d.CtrlReal1), 1.0);
+  EXPECT_EQ(value(d.PVReal) + value(d.PVImportReal), 0.0);
 }
 
 TEST_F(HelpersTest, DefaultAllocatorsZeroTheirSlotsAndResetTheirListValues) {
@@ -206,8 +220,12 @@ TEST_F(HelpersTest, DefaultArrayNotObtainedKeepsTheListValues) {
     EXPECT_EQ(list.alloc_values(data(), 4), 0);
     expected.push_back({list.values_message, "OVDCSAPI Error"});
   }
-  EXPECT_EQ(alloc_ctrl_defaults(data(), -1), 0);  // no array of a negative size
-  expected.push_back(expected[1]);
+  // No array of a negative size, nor of one beyond the 32-bit size limit
+  // (2^29 slots are 4 GiB), however its byte count would wrap.
+  for (std::int32_t count : {-1, 1 << 29, (1 << 29) + 1, INT32_MAX}) {
+    EXPECT_EQ(alloc_ctrl_defaults(data(), count), 0) << count;
+    expected.push_back(expected[1]);
+  }
   EXPECT_EQ(boxes(), expected);
   EXPECT_EQ(value(d.CtrlDataDefault), nullptr);
   EXPECT_EQ(value(d.CtrlReal1), 5.0);
@@ -378,6 +396,65 @@ TEST_F(HelpersTest, IndexesOutsideTheListsAreNeitherReadNorWritten) {
   EXPECT_EQ(corva_allocations(), 12);  // the declaration's only
 }
 
+// Records just below each item list, at its count and past it read as
+// nothing and are not written, though the host's arrays hold records there.
+TEST_F(HelpersTest, RecordsOutsideEachItemListReadAsNothing) {
+  declare_fields(data());
+  ASSERT_EQ(alloc_pvimport_defs(data(), 4), 1);
+  for (int i = 0; i < 3; ++i) {
+    record.add_controller("FIC", 2);
+    record.add_point("TI", 2, 1.5);
+    record.add_import("AI7", 2);
+    record.ctrl(i).ValueA = record.ctrl(i).ValueB = record.ctrl(i).ValueC = 2.5;
+    record.ctrl(i).OutValue = 2.5;
+    record.pv(i).Ident = 7;
+    record.import(i).Value = 1.5;
+    record.import(i).Active = 1;
+  }
+  set_pvimport_def_type(data(), 0, FIELD_TEXT);
+  DCSData& d = record.data();
+  d.CtrlCnt = d.PVCnt = d.PVImportCnt = 1;  // the host's arrays hold three each
+  using Read = double (*)(DCSData*, std::int32_t);
+  using Write = std::int32_t (*)(DCSData*, std::int32_t);
+  const Read reads[] = {
+      [](DCSData* r, std::int32_t i) -> double { return ctrl_active(r, i); },
+      ctrl_value_a,
+      ctrl_value_b,
+      ctrl_value_c,
+      ctrl_out_value,
+      [](DCSData* r, std::int32_t i) -> double { return ctrl_slot_int(r, i, 1); },
+      [](DCSData* r, std::int32_t i) -> double { return ctrl_slot_text(r, i, 0) != nullptr; },
+      [](DCSData* r, std::int32_t i) -> double { return pv_active(r, i); },
+      [](DCSData* r, std::int32_t i) -> double { return pv_ident(r, i); },
+      pv_value,
+      [](DCSData* r, std::int32_t i) -> double { return pv_slot_int(r, i, 1); },
+      [](DCSData* r, std::int32_t i) -> double { return pv_slot_text(r, i, 0) != nullptr; },
+      [](DCSData* r, std::int32_t i) -> double { return pvimport_active(r, i); },
+      pvimport_value,
+      [](DCSData* r, std::int32_t i) -> double { return pvimport_slot_int(r, i, 1); },
+      [](DCSData* r, std::int32_t i) -> double { return pvimport_slot_text(r, i, 0) != nullptr; },
+  };
+  const Write writes[] = {
+      [](DCSData* r, std::int32_t i) { return set_ctrl_value_a(r, i, 9.0); },
+      [](DCSData* r, std::int32_t i) { return set_ctrl_value_b(r, i, 9.0); },
+      [](DCSData* r, std::int32_t i) { return set_ctrl_value_c(r, i, 9.0); },
+      [](DCSData* r, std::int32_t i) { return set_ctrl_out_value(r, i, 9.0); },
+      [](DCSData* r, std::int32_t i) { return set_pvimport_value(r, i, 9.0); },
+  };
+  for (std::size_t f = 0; f < std::size(reads); ++f) {
+    EXPECT_NE(reads[f](data(), 0), 0.0) << "reader " << f;
+    for (std::int32_t i : {-1, 1, 2}) EXPECT_EQ(reads[f](data(), i), 0.0) << f << " at " << i;
+  }
+  for (std::size_t f = 0; f < std::size(writes); ++f) {
+    for (std::int32_t i : {-1, 1, 2}) EXPECT_EQ(writes[f](data(), i), 1) << f << " at " << i;
+  }
+  for (int i = 1; i < 3; ++i) {
+    EXPECT_EQ(value(record.ctrl(i).ValueA) + value(record.ctrl(i).OutValue), 5.0) << i;
+    EXPECT_EQ(value(record.ctrl(i).ValueCSet) + value(record.ctrl(i).OutValid), 0) << i;
+    EXPECT_EQ(value(record.import(i).Value), 1.5) << i;
+  }
+}
+
 class TextCheckTest : public HelpersTest {
  protected:
   void SetUp() override {
@@ -426,17 +503,22 @@ TEST_F(TextCheckTest, IntegerColumnIsPassedWithoutReadingSlots) {
   record.ctrl(0).Fields = fields;
 }
 
+// The text field first or last of the general fields.
 TEST_F(TextCheckTest, GeneralTextValues) {
   EXPECT_EQ(gen_text_values_ok(data()), 1);
-  ASSERT_EQ(alloc_gen_defs(data(), 2), 1);
-  set_gen_def_type(data(), 1, FIELD_TEXT);
-  EXPECT_EQ(gen_text_values_ok(data()), 0);  // no value array
-  ASSERT_EQ(alloc_gen_data(data(), 2), 1);
-  EXPECT_EQ(gen_text_values_ok(data()), 0);
-  set_gen_data_text(data(), 1, "");
-  EXPECT_EQ(gen_text_values_ok(data()), 0);
-  set_gen_data_text(data(), 1, "Case A");
-  EXPECT_EQ(gen_text_values_ok(data()), 1);
+  for (std::int32_t text_field : {0, 1}) {
+    SCOPED_TRACE(text_field);
+    free_dcs_data(data());
+    ASSERT_EQ(alloc_gen_defs(data(), 2), 1);
+    set_gen_def_type(data(), text_field, FIELD_TEXT);
+    EXPECT_EQ(gen_text_values_ok(data()), 0);  // no value array
+    ASSERT_EQ(alloc_gen_data(data(), 2), 1);
+    EXPECT_EQ(gen_text_values_ok(data()), 0);
+    set_gen_data_text(data(), text_field, "");
+    EXPECT_EQ(gen_text_values_ok(data()), 0);
+    set_gen_data_text(data(), text_field, "Case A");
+    EXPECT_EQ(gen_text_values_ok(data()), 1);
+  }
 }
 
 // Fails the n-th allocation of a run of helper calls for every n: at most

@@ -48,8 +48,9 @@ int length_of(const std::string& text) { return static_cast<int>(text.size()); }
 class HostileEmulatorTest : public LinkTest {};
 
 // What one load keeps when the library writes fewer characters than it
-// reported, or a zero inside the string: the text up to there, nothing
-// after it and nothing of the buffer it did not write.
+// reported, a zero inside the string, or one character more, into the byte
+// that ends the text: the text up to there or up to the reported length,
+// nothing after it and nothing of the buffer it did not write.
 TEST_F(HostileEmulatorTest, InitStringWrittenShortOrCutByAZero) {
   const std::string cut_inside = kTags.substr(0, kTags.find("CMD") + 2);
   const std::string with_zero =
@@ -57,23 +58,31 @@ TEST_F(HostileEmulatorTest, InitStringWrittenShortOrCutByAZero) {
   struct Case {
     const char* what;
     std::string text;
-    std::int32_t written;  // -1: all of it
+    std::int32_t written;   // -1: all of it
+    std::int32_t reported;  // -1: the text's length
     std::vector<std::string> entries;
   };
   const Case cases[] = {
       {"short write inside a record",
        kTags,
        length_of(cut_inside),
+       -1,
        {"AI:LEVEL", "AO:VALVE", "DI:RUN", "DO:CM"}},
-      {"nothing written", kTags, 0, {}},
-      {"zero inside the string", with_zero, -1, {"DI:A"}},
-      {"zero first", std::string(1, '\0') + kTags, -1, {}},
+      {"nothing written", kTags, 0, -1, {}},
+      {"zero inside the string", with_zero, -1, -1, {"DI:A"}},
+      {"zero first", std::string(1, '\0') + kTags, -1, -1, {}},
+      {"one character into the terminator's byte",
+       kTags,
+       length_of(cut_inside) + 1,
+       length_of(cut_inside),
+       {"AI:LEVEL", "AO:VALVE", "DI:RUN", "DO:CM"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    dravlink_set_init_written(c.written);
     HostRecord fresh;
     set_init_string(c.text);
+    dravlink_set_init_written(c.written);
+    if (c.reported >= 0) dravlink_set_init_length(c.reported);
     DCSLoad(fresh.get());
     EXPECT_TRUE(boxes().empty());
     EXPECT_TRUE(catalogue_exists(driver_state.Catalogue));
@@ -201,6 +210,7 @@ TEST_F(HostileEmulatorTest, UnwrittenAndExtremeReadResults) {
       {DRAVLINK_CALC, "ERR", -nan, 0, 0, nan, 1},
       {DRAVLINK_CALC, "ERR", 7.0, 0, kLeaveBoth, kOld, 0},
       {DRAVLINK_DO, "CMD", 0.0, INT32_MIN, 0, -2147483648.0, 1},
+      {DRAVLINK_DO, "CMD", 0.0, 9, DRAVLINK_LEAVE_VALUE, 0.0, 1},  // the value starts at 0
       {DRAVLINK_DO, "CMD", 0.0, 9, DRAVLINK_LEAVE_STATUS, kOld, 0},
       {DRAVLINK_DO, "CMD", 0.0, 9, kLeaveBoth, kOld, 0},
       {DRAVLINK_DCD, "STATE", 0.0, INT32_MIN, 0, kOld, 1},

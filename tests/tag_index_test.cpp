@@ -65,13 +65,16 @@ TEST_F(IndexTest, FindsWhatTheLinearSearchFinds) {
 }
 
 // Two pairs of keys whose hashes are equal (found by search): the index
-// tells them apart by name and by data set.
+// tells them apart by name and by data set. A third pair hashes to 0 and 1
+// (found by search over the data sets): 0 marks a free slot, yet both are
+// found, and the first is kept as 1, equal to the second.
 TEST_F(IndexTest, KeysOfEqualHashesAreToldApart) {
   struct Key {
     const char* name;
     std::int32_t ds;
   };
-  const Key keys[] = {{"t439599", 1}, {"t622382", 1}, {"t1359115", 1}, {"u31304", 2}};
+  const Key keys[] = {{"t439599", 1}, {"t622382", 1},           {"t1359115", 1},
+                      {"u31304", 2},  {"zero.hash", 172082567}, {"one.hash", 437264631}};
   std::string text = "*AI*\n";
   for (const Key& key : keys)
     text += std::string(key.name) + ",x," + std::to_string(key.ds) + ",0,1\n";
@@ -80,7 +83,7 @@ TEST_F(IndexTest, KeysOfEqualHashesAreToldApart) {
   ASSERT_TRUE(build_tag_index(index, catalogue_));
   // Each pair still collides; after a change of the hash this test would
   // have nothing to tell apart.
-  for (int first : {0, 2}) {
+  for (int first : {0, 2, 4}) {
     const Key& a = keys[first];
     const Key& b = keys[first + 1];
     const TagIndexSlot* slot_a = find_tag(index, catalogue_, a.name, a.ds);
@@ -89,7 +92,7 @@ TEST_F(IndexTest, KeysOfEqualHashesAreToldApart) {
     EXPECT_NE(slot_a, slot_b);
     EXPECT_EQ(slot_a->Hash, slot_b->Hash) << a.name << " and " << b.name << " no longer collide";
   }
-  for (std::int32_t entry = 0; entry < 4; ++entry) {
+  for (std::int32_t entry = 0; entry < 6; ++entry) {
     Binding found = {0, -1};
     EXPECT_TRUE(
         find_binding_indexed(index, catalogue_, false, keys[entry].name, keys[entry].ds, found));

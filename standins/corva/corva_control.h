@@ -36,8 +36,10 @@ enum CorvaFunction {
 CORVA_CONTROL_API void corva_reset(void);
 
 // How the heap serves blocks. CHECKED, the default, fills fresh blocks with
-// CORVA_FRESH_FILL and moves every block that realloc resizes, so a caller
-// that reads what it never wrote or keeps a stale address shows. The other
+// CORVA_FRESH_FILL (calloc's stay zero), overwrites released blocks with
+// CORVA_FREED_FILL and moves every block that realloc resizes, so a caller
+// that reads what it never wrote, reads after release or keeps a stale
+// address shows. The other
 // two modes are for measuring and add no work of their own: PASSTHROUGH is
 // the C library's heap as it is (realloc may resize in place), MOVING is a
 // heap that cannot resize in place, so every realloc moves the block.
@@ -54,6 +56,7 @@ CORVA_CONTROL_API long corva_live_malloc_blocks(void);
 CORVA_CONTROL_API long corva_live_new_blocks(void);
 CORVA_CONTROL_API long corva_calls(enum CorvaFunction function);
 // Allocation attempts (malloc, realloc, calloc, strdup, new) since the reset.
+// As in the host's 32-bit process, a block of 2 GiB or more is refused.
 CORVA_CONTROL_API long corva_allocations(void);
 
 // The n-th allocation attempt from now (1 for the next) returns null, and so
@@ -70,7 +73,8 @@ CORVA_CONTROL_API void corva_set_matherr_result(int result);
 CORVA_CONTROL_API const char* corva_last_matherr_module(void);
 CORVA_CONTROL_API const struct _exception* corva_last_matherr_record(void);
 
-// The byte that fills fresh malloc and new blocks.
-enum { CORVA_FRESH_FILL = 0xA5 };
+// The byte that fills fresh malloc and new blocks (and the part that realloc
+// adds), and the byte that overwrites a block as it is released.
+enum { CORVA_FRESH_FILL = 0xA5, CORVA_FREED_FILL = 0xDD };
 
 }  // extern "C"

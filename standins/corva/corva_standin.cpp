@@ -52,9 +52,13 @@ int family_index(Family family) { return family == Family::Malloc ? 0 : 1; }
   std::abort();
 }
 
-bool next_allocation_fails() {
+// The host is a 32-bit process: no block of 2 GiB or more is ever had.
+constexpr std::size_t kLargestBlock = 0x7FFFFFFF;
+
+bool next_allocation_fails(std::size_t size) {
   State& s = state();
   ++s.allocations;
+  if (size > kLargestBlock) return true;
   if (s.fail_at == 0) return false;
   return s.fail_sticky ? s.allocations >= s.fail_at : s.allocations == s.fail_at;
 }
@@ -76,7 +80,7 @@ void count_bytes(std::size_t added, std::size_t removed) {
 enum class Fresh { Filled, Zeroed };
 
 void* allocate(std::size_t size, Family family, Fresh fresh) {
-  if (next_allocation_fails()) return nullptr;
+  if (next_allocation_fails(size)) return nullptr;
   bool checked = state().mode == CORVA_HEAP_CHECKED;
   auto* header = static_cast<Header*>(fresh == Fresh::Zeroed && !checked
                                           ? std::calloc(1, sizeof(Header) + size)
@@ -95,6 +99,9 @@ void* allocate(std::size_t size, Family family, Fresh fresh) {
 void release(void* block, Family family) {
   if (block == nullptr) return;
   Header* header = header_of(block, family);
+  // As a debug heap does: whoever reads a block after releasing it reads
+  // the pattern, not what it held.
+  if (state().mode == CORVA_HEAP_CHECKED) std::memset(block, CORVA_FREED_FILL, header->size);
   header->mark = kReleasedMark;
   --state().live[family_index(family)];
   count_bytes(0, header->size);
@@ -126,7 +133,7 @@ void* Corva_realloc(void* block, std::size_t size) {
     return nullptr;
   }
   if (state().mode == CORVA_HEAP_PASSTHROUGH) {
-    if (next_allocation_fails()) return nullptr;
+    if (next_allocation_fails(size)) return nullptr;
     auto* header =
         static_cast<Header*>(std::realloc(static_cast<Header*>(block) - 1, sizeof(Header) + size));
     if (header == nullptr) return nullptr;

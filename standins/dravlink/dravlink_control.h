@@ -93,7 +93,8 @@ DRAVLINK_CONTROL_API const DravlinkCall* dravlink_call(int index);
 
 // EmuGetInitString writes only the first `count` characters of the string
 // and no terminating zero, leaving the rest of the caller's buffer as it
-// was; a negative count ends the mode.
+// was; at most one more than it reported, into the byte the caller keeps
+// for the terminating zero. A negative count ends the mode.
 DRAVLINK_CONTROL_API void dravlink_set_init_written(std::int32_t count);
 
 // EmuGetInitLength answers these lengths in turn, then the last one for

@@ -183,9 +183,11 @@ std::int32_t DCS_STDCALL EmuGetInitString(char* buffer) {
   std::size_t room = reported > 0 ? static_cast<std::size_t>(reported) : 0;
   std::size_t length = std::min(room, s.init_string.size());
   if (s.init_written >= 0) {
-    // Fewer characters than reported, and no terminating zero.
+    // Fewer characters than reported, or one more, into the byte kept for
+    // the terminating zero; no terminating zero.
+    std::size_t most = std::min(room + 1, s.init_string.size());
     std::memcpy(buffer, s.init_string.data(),
-                std::min(length, static_cast<std::size_t>(s.init_written)));
+                std::min(most, static_cast<std::size_t>(s.init_written)));
     return 0;
   }
   std::memcpy(buffer, s.init_string.data(), length);

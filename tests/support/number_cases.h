@@ -26,7 +26,8 @@ inline std::vector<IdCase> id_cases() {
       {"0x1F", 31}, {"010", 8}, {"-5", -5}, {"12abc", 12}, {"abc", 0}, {"", 0}, {" \t\v+42", 42},
       {"0X7fffffff", INT32_MAX}, {"-0x80000000", INT32_MIN}, {"0x", 0}, {"0xg", 0}, {"08", 0},
       {"- 5", 0}, {"2147483648", INT32_MAX}, {"-2147483649", INT32_MIN}, {"4294967296", INT32_MAX},
-      {"-4294967297", INT32_MIN}, {"0x1FFFFFFFFFFFFFFFFFFFF", INT32_MAX}};
+      {"-4294967297", INT32_MIN}, {"0x1FFFFFFFFFFFFFFFFFFFF", INT32_MAX}, {"0x1a", 26},
+      {"0xA0", 160}, {"0xa", 10}, {"\r12", 12}};
   // clang-format on
 }
 
