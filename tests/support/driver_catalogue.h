@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "catalogue/tag_kinds.h"
+#include "record/dcs_data.h"
 
 enum class Table {
   AI = KIND_AI,
@@ -29,3 +30,13 @@ enum class Table {
 
 // Every entry's handle word is 0.
 ::testing::AssertionResult all_handles_clear();
+
+struct FailedReads;
+// One step of the module's exchange that counts the failed reads of the
+// first `counted` controllers into `reads`; false where only the exports are
+// reached (the counts are the module's own), and nothing is done.
+bool step_counting_failed_reads(DCSData* data, FailedReads* reads, std::int32_t counted);
+
+// The binding of the module's catalogue alone, without DCSConfigure's
+// checks; false where only the exports are reached, and nothing is done.
+bool bind_to_module_catalogue(DCSData* data);

@@ -1,7 +1,9 @@
 // The catalogue as the internals build shows it: the module's own.
+#include "catalogue/binding.h"
 #include "catalogue/tag_catalogue.h"
 #include "driver/driver_state.h"
 #include "driver_catalogue.h"
+#include "emulator/exchange.h"
 
 namespace {
 
@@ -38,4 +40,14 @@ auto with_table(Table table, Visit visit) {
   });
   if (set == 0) return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << set << " handle words are not 0";
+}
+
+bool step_counting_failed_reads(DCSData* data, FailedReads* reads, std::int32_t counted) {
+  exchange_step(data, driver_state.Catalogue, reads, counted);
+  return true;
+}
+
+bool bind_to_module_catalogue(DCSData* data) {
+  bind_lists(data, driver_state.Catalogue);
+  return true;
 }
