@@ -125,6 +125,10 @@ TEST_F(CatalogueTest, AnObserverIsToldEveryTokenAndTheLoadIsTheSame) {
        {"header:*DO*", "name0:A", "field1:x", "field2:1", "name1:B", "field1:x", "field2:2",
         "no memory:", "unread:C", "unread:x", "unread:3"},
        9},  // the six tables, A's name, the table's growth, B's name
+      {"memory runs out for the tables: every token is unread",
+       "*DO*\nA,x,1\n",
+       {"no memory:", "unread:*DO*", "unread:A", "unread:x", "unread:1"},
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
