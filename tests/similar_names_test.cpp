@@ -146,22 +146,10 @@ TEST(SimilarNamesIndex, FindsWhatComparingEveryPairFinds) {
     EXPECT_TRUE(index.probe(std::string(SIMILAR_NAME_MAX + 1, 'a')).empty());
   }
   // A name of the longest length resembles no longer one, one insertion
-  // apart; and when the heap refuses the block there is no index, it owns
-  // nothing and finds nothing.
+  // apart.
   const std::string longest(SIMILAR_NAME_MAX, 'a');
-  const char* const names[] = {longest.c_str()};
-  const std::string longer = longest + "a";
-  SimilarNames index;
-  ASSERT_TRUE(index_similar_names(index, names, 1));
-  probe_similar_names(
-      index, longer.c_str(), [](void*, std::int32_t, bool) { FAIL(); }, nullptr);
-  release_similar_names(index);
-  corva_fail_allocation(1, 0);
-  EXPECT_FALSE(index_similar_names(index, names, 1));
-  corva_fail_allocation(0, 0);
-  probe_similar_names(
-      index, longest.c_str(), [](void*, std::int32_t, bool) { FAIL(); }, nullptr);
-  EXPECT_EQ(driver_blocks(), 0);
+  const std::vector<std::string_view> longest_only = {longest};
+  EXPECT_TRUE(SimilarNames(longest_only).probe(longest + "a").empty());
 }
 
 }  // namespace
