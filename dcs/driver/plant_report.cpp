@@ -18,10 +18,14 @@ constexpr char REPORT_FORMAT_LINE[] = "report-format 1";
 void put(ReportFile& file, const char* text) { write_report_text(file, text); }
 void put(ReportFile& file, std::int64_t number) { write_report_number(file, number); }
 
-// A line of texts and numbers.
+// Texts and numbers; a line of them.
+template <typename... Parts>
+void put_all(ReportFile& file, Parts... parts) {
+  (put(file, parts), ...);
+}
 template <typename... Parts>
 void write_line(ReportFile& file, Parts... parts) {
-  (put(file, parts), ...);
+  put_all(file, parts...);
   end_report_line(file);
 }
 
@@ -42,10 +46,7 @@ void write_items(ReportFile& file, const char* kind, const Item* items, std::int
       write_line(file, kind, " ", i, " no-fields");
       continue;
     }
-    put(file, kind);
-    put(file, " ");
-    put(file, i);
-    put(file, items[i].Active != 0 ? " active " : " inactive ");
+    put_all(file, kind, " ", i, items[i].Active != 0 ? " active " : " inactive ");
     const char* tag = slot_text(fields[SLOT_TAG]);
     if (tag == nullptr) {
       put(file, "null");
@@ -104,12 +105,7 @@ void report_load_end(ReportFile& file, const TagCatalogue& catalogue, const Load
   put(file, "catalogue");
   if (!catalogue_exists(catalogue)) put(file, " none");
   for_each_kind(catalogue, [&file](const auto& table, int kind) {
-    if (table.Entries != nullptr) {
-      put(file, " ");
-      put(file, TAG_KINDS[kind].Name);
-      put(file, " ");
-      put(file, table.Count);
-    }
+    if (table.Entries != nullptr) put_all(file, " ", TAG_KINDS[kind].Name, " ", table.Count);
   });
   end_report_line(file);
   close_report_file(file);

@@ -266,20 +266,26 @@ const void* entry_named(const DCSValue* fields, const TableSpans& spans, bool co
 }
 
 // Calls exchange(item, tables, declared) for each item of a list in index order,
-// asking ahead for later items' slots and entries when the list is long.
+// asking ahead for later items' slots and entries when the list is long. The
+// loop is chosen once per list, so an item's own work holds no test of it.
 template <typename Item, typename Exchange>
 void exchange_list(Item* items, std::int32_t count, bool declared, TagCatalogue& tables,
                    bool controller, Exchange exchange) {
-  bool ask_ahead = declared && count >= LONG_LIST;
+  if (!declared) {
+    for (std::int32_t i = 0; i < count; ++i) exchange(items[i], tables, false);
+    return;
+  }
+  if (count < LONG_LIST) {
+    for (std::int32_t i = 0; i < count; ++i) exchange(items[i], tables, true);
+    return;
+  }
   TableSpans spans = spans_of(tables);
   for (std::int32_t i = 0; i < count; ++i) {
-    if (ask_ahead) {
-      if (i + FIELDS_AHEAD < count) __builtin_prefetch(items[i + FIELDS_AHEAD].Fields);
-      if (i + ENTRY_AHEAD < count) {
-        __builtin_prefetch(entry_named(items[i + ENTRY_AHEAD].Fields, spans, controller));
-      }
+    if (i + FIELDS_AHEAD < count) __builtin_prefetch(items[i + FIELDS_AHEAD].Fields);
+    if (i + ENTRY_AHEAD < count) {
+      __builtin_prefetch(entry_named(items[i + ENTRY_AHEAD].Fields, spans, controller));
     }
-    exchange(items[i], tables, declared);
+    exchange(items[i], tables, true);
   }
 }
 
