@@ -401,25 +401,37 @@ TEST_F(PlantReportTest, ARefusalNamesItsCheck) {
 }
 
 // The counts' block holds the controllers of DCSConfigure: one the host adds
-// later is read, and not counted.
-TEST_F(PlantReportTest, AControllerAddedAfterConfigureIsNotCounted) {
+// later is read, and not counted, until the next DCSConfigure counts afresh
+// in a block of its own, the old one released.
+TEST_F(PlantReportTest, AControllerAddedAfterConfigureIsCountedFromTheNext) {
   turn_report_on();
   set_init_string(kTags);
   dravlink_set_output(DRAVLINK_DO, 1, "CMD", 0.0, 1, 5, 0);
-  HostRecord record;
-  DCSLoad(record.get());
-  record.add_controller("CMD", 1);
-  ASSERT_EQ(DCSConfigure(record.get()), 1);
-  int added = record.add_controller("CMD", 1);
-  record.ctrl_slot(added, 2) = record.ctrl_slot(0, 2);
-  record.ctrl_slot(added, 3) = record.ctrl_slot(0, 3);
-  dravlink_clear_calls();
-  DCSSimulate(record.get());
-  EXPECT_EQ(dravlink_call_count(), 2);
-  DCSStop();
-  DCSDestroy(record.get());
+  {
+    HostRecord record;
+    DCSLoad(record.get());
+    record.add_controller("CMD", 1);
+    ASSERT_EQ(DCSConfigure(record.get()), 1);
+    int added = record.add_controller("CMD", 1);
+    record.ctrl_slot(added, 2) = record.ctrl_slot(0, 2);
+    record.ctrl_slot(added, 3) = record.ctrl_slot(0, 3);
+    dravlink_clear_calls();
+    DCSSimulate(record.get());
+    EXPECT_EQ(dravlink_call_count(), 2);
+    DCSStop();
+    ASSERT_EQ(DCSConfigure(record.get()), 1);
+    DCSSimulate(record.get());
+    DCSStop();
+    DCSDestroy(record.get());
+  }
+  EXPECT_EQ(driver_blocks(), 0);
   std::string report = report_text();
-  EXPECT_NE(report.find("== DCSStop\nfailed-reads controller 0 count 1 last-status 5\n== "),
+  EXPECT_NE(report.find("== DCSStop\nfailed-reads controller 0 count 1 last-status 5\n== "
+                        "DCSConfigure\n"),
+            std::string::npos)
+      << report;
+  EXPECT_NE(report.find("== DCSStop\nfailed-reads controller 0 count 1 last-status 5\n"
+                        "failed-reads controller 1 count 1 last-status 5\n== DCSDestroy\n"),
             std::string::npos)
       << report;
 }

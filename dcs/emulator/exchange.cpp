@@ -265,18 +265,18 @@ const void* entry_named(const DCSValue* fields, const TableSpans& spans, bool co
   return span.entries + static_cast<std::size_t>(index) * span.entry_size;
 }
 
-// Calls exchange(item, tables, declared) for each item of a list in index order,
+// Calls exchange(item, index, tables, declared) for each item of a list in index order,
 // asking ahead for later items' slots and entries when the list is long. The
 // loop is chosen once per list, so an item's own work holds no test of it.
 template <typename Item, typename Exchange>
 void exchange_list(Item* items, std::int32_t count, bool declared, TagCatalogue& tables,
                    bool controller, Exchange exchange) {
   if (!declared) {
-    for (std::int32_t i = 0; i < count; ++i) exchange(items[i], tables, false);
+    for (std::int32_t i = 0; i < count; ++i) exchange(items[i], i, tables, false);
     return;
   }
   if (count < LONG_LIST) {
-    for (std::int32_t i = 0; i < count; ++i) exchange(items[i], tables, true);
+    for (std::int32_t i = 0; i < count; ++i) exchange(items[i], i, tables, true);
     return;
   }
   TableSpans spans = spans_of(tables);
@@ -285,11 +285,11 @@ void exchange_list(Item* items, std::int32_t count, bool declared, TagCatalogue&
     if (i + ENTRY_AHEAD < count) {
       __builtin_prefetch(entry_named(items[i + ENTRY_AHEAD].Fields, spans, controller));
     }
-    exchange(items[i], tables, true);
+    exchange(items[i], i, tables, true);
   }
 }
 
-void count_failed_read(FailedReads* failures, std::int32_t counted, std::ptrdiff_t controller,
+void count_failed_read(FailedReads* failures, std::int32_t counted, std::int32_t controller,
                        std::int32_t status) {
   if (controller >= counted) return;
   FailedReads& reads = failures[controller];
@@ -310,16 +310,16 @@ void exchange_step(DCSData* data, TagCatalogue& catalogue, FailedReads* failures
   // and local copies spare reading them again after every call.
   TagCatalogue tables = catalogue;
   // Items of a list without the driver's fields have no slots to read.
-  exchange_list(
-      data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, tables, true,
-      [failures, counted, first = data->Ctrl](DCSCtrl& ctrl, TagCatalogue& t, bool declared) {
-        std::int32_t status = read_controller(ctrl, t, declared);
-        if (failures != nullptr && status != 0)
-          count_failed_read(failures, counted, &ctrl - first, status);
-      });
-  exchange_list(
-      data->PV, data->PVCnt, data->PVDefCnt >= DRIVER_FIELDS, tables, false,
-      [](DCSPoint& point, TagCatalogue& t, bool declared) { write_point(point, t, declared); });
+  exchange_list(data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, tables, true,
+                [failures, counted](DCSCtrl& ctrl, std::int32_t i, TagCatalogue& t, bool declared) {
+                  std::int32_t status = read_controller(ctrl, t, declared);
+                  if (failures != nullptr && status != 0)
+                    count_failed_read(failures, counted, i, status);
+                });
+  exchange_list(data->PV, data->PVCnt, data->PVDefCnt >= DRIVER_FIELDS, tables, false,
+                [](DCSPoint& point, std::int32_t, TagCatalogue& t, bool declared) {
+                  write_point(point, t, declared);
+                });
 }
 
 void reset_link(TagCatalogue& catalogue) {
