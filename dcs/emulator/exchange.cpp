@@ -159,14 +159,10 @@ bool read_table(int kind, DCSCtrl& ctrl, TagCatalogue& catalogue, const ItemSlot
 }
 
 // Returns the status of the library's call, or 0 when no call was made.
-std::int32_t read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue, bool has_driver_fields) {
-  if (ctrl.Active == 0) {
-    ctrl.OutValid = 0;
-    return 0;
-  }
-  // Without the driver's fields (as after DCSDestroy) nothing says what the
-  // controller reads, so no value it holds is this step's.
-  if (!has_driver_fields || ctrl.Fields == nullptr) {
+// A controller of a list with the driver's fields. Without its slots nothing
+// says what it reads, so no value it holds is this step's.
+std::int32_t read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue) {
+  if (ctrl.Active == 0 || ctrl.Fields == nullptr) {
     ctrl.OutValid = 0;
     return 0;
   }
@@ -199,8 +195,9 @@ bool discrete_input(double value, std::int32_t& sent) {
   return true;
 }
 
-void write_point(DCSPoint& point, TagCatalogue& catalogue, bool has_driver_fields) {
-  if (point.Active == 0 || !has_driver_fields || point.Fields == nullptr) return;
+// A process variable of a list with the driver's fields.
+void write_point(DCSPoint& point, TagCatalogue& catalogue) {
+  if (point.Active == 0 || point.Fields == nullptr) return;
   DCSValue* fields = point.Fields;
   std::int32_t code = slot_int(fields[SLOT_TYPE]);
   std::int32_t index = slot_int(fields[SLOT_STRUCT_IDX]);
@@ -265,18 +262,13 @@ const void* entry_named(const DCSValue* fields, const TableSpans& spans, bool co
   return span.entries + static_cast<std::size_t>(index) * span.entry_size;
 }
 
-// Calls exchange(item, index, tables, declared) for each item of a list in index order,
-// asking ahead for later items' slots and entries when the list is long. The
-// loop is chosen once per list, so an item's own work holds no test of it.
+// Calls exchange(item, index, tables) for each item of a list in index order,
+// asking ahead for later items' slots and entries when the list is long.
 template <typename Item, typename Exchange>
-void exchange_list(Item* items, std::int32_t count, bool declared, TagCatalogue& tables,
-                   bool controller, Exchange exchange) {
-  if (!declared) {
-    for (std::int32_t i = 0; i < count; ++i) exchange(items[i], i, tables, false);
-    return;
-  }
+void exchange_list(Item* items, std::int32_t count, TagCatalogue& tables, bool controller,
+                   Exchange exchange) {
   if (count < LONG_LIST) {
-    for (std::int32_t i = 0; i < count; ++i) exchange(items[i], i, tables, true);
+    for (std::int32_t i = 0; i < count; ++i) exchange(items[i], i, tables);
     return;
   }
   TableSpans spans = spans_of(tables);
@@ -285,7 +277,7 @@ void exchange_list(Item* items, std::int32_t count, bool declared, TagCatalogue&
     if (i + ENTRY_AHEAD < count) {
       __builtin_prefetch(entry_named(items[i + ENTRY_AHEAD].Fields, spans, controller));
     }
-    exchange(items[i], i, tables, true);
+    exchange(items[i], i, tables);
   }
 }
 
@@ -309,17 +301,22 @@ void exchange_step(DCSData* data, TagCatalogue& catalogue, FailedReads* failures
   // The tables and the lists are read once: no library call changes them,
   // and local copies spare reading them again after every call.
   TagCatalogue tables = catalogue;
-  // Items of a list without the driver's fields have no slots to read.
-  exchange_list(data->Ctrl, data->CtrlCnt, data->CtrlDefCnt >= DRIVER_FIELDS, tables, true,
-                [failures, counted](DCSCtrl& ctrl, std::int32_t i, TagCatalogue& t, bool declared) {
-                  std::int32_t status = read_controller(ctrl, t, declared);
-                  if (failures != nullptr && status != 0)
-                    count_failed_read(failures, counted, i, status);
-                });
-  exchange_list(data->PV, data->PVCnt, data->PVDefCnt >= DRIVER_FIELDS, tables, false,
-                [](DCSPoint& point, std::int32_t, TagCatalogue& t, bool declared) {
-                  write_point(point, t, declared);
-                });
+  // Items of a list without the driver's fields have no slots to read:
+  // no controller of it holds this step's value.
+  if (data->CtrlDefCnt >= DRIVER_FIELDS) {
+    exchange_list(data->Ctrl, data->CtrlCnt, tables, true,
+                  [failures, counted](DCSCtrl& ctrl, std::int32_t i, TagCatalogue& t) {
+                    std::int32_t status = read_controller(ctrl, t);
+                    if (failures != nullptr && status != 0)
+                      count_failed_read(failures, counted, i, status);
+                  });
+  } else {
+    for (std::int32_t i = 0; i < data->CtrlCnt; ++i) data->Ctrl[i].OutValid = 0;
+  }
+  if (data->PVDefCnt >= DRIVER_FIELDS) {
+    exchange_list(data->PV, data->PVCnt, tables, false,
+                  [](DCSPoint& point, std::int32_t, TagCatalogue& t) { write_point(point, t); });
+  }
 }
 
 void reset_link(TagCatalogue& catalogue) {
