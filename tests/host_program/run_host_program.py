@@ -332,6 +332,18 @@ def report_replay(t):
                       "catalogue: AI 3, AO 0, DI 0, DO 0, DCD 0, CALC 0",
                       "catalogue: AI 2, AO 0, DI 0, DO 0, DCD 0, CALC 0"]:
         t.fail(f"the replay's catalogues: {catalogues}")
+    # A load the driver did not read, and each check that refuses the link.
+    refusals = {"ctrl-text-empty": "a controller's text field is empty (DCSCtrlTagFieldError)",
+                "pv-text-empty": "a process variable's text field is empty (DCSPVTagFieldError)",
+                "no-tags": "the emulator offers no tags: its string holds 33 bytes or less",
+                "no-catalogue": "no catalogue: the case must be reloaded or recreated"}
+    refused = t.write("refused.report", "== DCSLoad: dravik32 test\nreport-format 1\nlength 5\n"
+                      "load too-short\ncatalogue none\n" + "".join(
+                          f"== DCSConfigure\nresult 0 {check}\n" for check in refusals))
+    t.expect("explain of refusals", t("explain", refused), 0,
+             ["initialization string: 5 bytes\nunusable: the string holds 5 bytes;",
+              "catalogue: none\n"] + [f"result: 0, refused: {words}\n"
+                                       for words in refusals.values()])
     # The report's items are a case for diff: the old string binds V1, the
     # new one lacks it.
     moved = t.write("moved.init", second.replace("V1", "W1"))
