@@ -331,14 +331,13 @@ TEST_F(ExchangeTest, FailedReadsCountOnlyCallsThatFailed) {
   std::vector<FailedReads> reads;
   for (const Case& c : cases) reads.push_back({c.count_before, 0});
   reads.push_back({0, 0});
-  if (!step_counting_failed_reads(record.get(), reads.data(), counted)) {
-    GTEST_SKIP() << "the failed-read counts are the module's own";
-  }
+  bool stepped = step_counting_failed_reads(record.get(), reads.data(), counted);
+  for (int i = 0; i < counted; ++i) record.ctrl(i).Fields = fields[i];  // the record's own again
+  if (!stepped) GTEST_SKIP() << "the failed-read counts are the module's own";
   for (int i = 0; i < counted; ++i) {
     SCOPED_TRACE(cases[i].what);
     EXPECT_EQ(reads[i].Count, cases[i].count);
     EXPECT_EQ(reads[i].LastStatus, cases[i].last_status);
-    record.ctrl(i).Fields = fields[i];
   }
   EXPECT_EQ(reads[counted].Count, 0);
   EXPECT_EQ(dravlink_call_count(), 5);  // every bound and active controller read
