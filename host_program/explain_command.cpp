@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +33,71 @@ const char* refusal_text(const std::string& refusal) {
   return "no catalogue: the case must be reloaded or recreated";
 }
 
+using TableCounts = std::array<std::int32_t, TAG_TABLES>;
+
+// Tells the check what the driver's loader told it in a load that ran out
+// of memory: every token up to the first record the report's tables lack,
+// then that memory ran out, then every later token as unread. Without
+// tables, memory ran out as the tables were made, before any record. The
+// replay itself has memory enough to read the whole text.
+class MemoryRanOut {
+ public:
+  MemoryRanOut(const LoadObserver& check, const std::optional<TableCounts>& tables)
+      : check_(check), tables_(tables) {}
+
+  LoadObserver observer() { return {this, begin, seen, keep}; }
+
+  // After the load: the last record of the text may be the one not stored.
+  void finish() {
+    if (state_ != UNREAD) ran_out();
+  }
+
+ private:
+  enum State : std::uint8_t { READING, IN_LOST_RECORD, UNREAD };
+
+  static void begin(void* self, char* text, std::int32_t length) {
+    const LoadObserver& check = static_cast<MemoryRanOut*>(self)->check_;
+    check.Begin(check.Context, text, length);
+  }
+  static bool keep(void* self, char* text) {
+    const LoadObserver& check = static_cast<MemoryRanOut*>(self)->check_;
+    return check.Keep(check.Context, text);
+  }
+  static void seen(void* self, const LoadEvent& event) {
+    static_cast<MemoryRanOut*>(self)->seen(event);
+  }
+
+  void seen(const LoadEvent& event) {
+    if (state_ == READING && !tables_) ran_out();
+    if (state_ == IN_LOST_RECORD && event.Kind != SEEN_FIELD) ran_out();
+    if (state_ == UNREAD) {
+      // The driver's loader tells no empty token after it stopped.
+      if (event.Token != nullptr && *event.Token != '\0') {
+        tell({event.Token, section_, SEEN_UNREAD, 0, false, -1});
+      }
+      return;
+    }
+    if (event.Kind == SEEN_NAME && event.Entry >= 0 &&
+        event.Entry >= (*tables_)[static_cast<std::size_t>(event.Section)]) {
+      state_ = IN_LOST_RECORD;
+      section_ = event.Section;
+    }
+    tell(event);
+  }
+
+  void ran_out() {
+    tell({nullptr, section_, SEEN_OUT_OF_MEMORY, 0, false, -1});
+    state_ = UNREAD;
+  }
+
+  void tell(const LoadEvent& event) { check_.Seen(check_.Context, event); }
+
+  LoadObserver check_;
+  const std::optional<TableCounts>& tables_;
+  State state_ = READING;
+  std::int8_t section_ = NO_KIND;
+};
+
 // The driver's catalogue and the check of its last load, as they stood
 // after each event.
 class Replay {
@@ -52,11 +118,24 @@ class Replay {
       if (copy == nullptr) throw std::bad_alloc();
       std::memcpy(copy, load.text->data(), load.text->size());
       copy[load.text->size()] = '\0';
-      LoadObserver observer = init_check_observer(check_);
-      load_text(catalogue_, copy, length, &observer);
+      LoadObserver check = init_check_observer(check_);
+      if (load.result == "out-of-memory") {
+        // The driver's tables hold what it read before memory ran out, and
+        // no tables when it could not make them.
+        bool had_catalogue = catalogue_exists(catalogue_);
+        MemoryRanOut ran_out(check, load.tables);
+        LoadObserver observer = ran_out.observer();
+        load_text(catalogue_, copy, length, &observer);
+        ran_out.finish();
+        if (load.tables) {
+          keep_first(*load.tables);
+        } else if (!had_catalogue) {
+          release_catalogue(catalogue_);
+        }
+      } else {
+        load_text(catalogue_, copy, length, &check);
+      }
       checked_ = true;
-      // Memory ran out in the driver: its tables hold what it read before.
-      if (load.result == "out-of-memory" && load.tables) keep_first(*load.tables);
     }
     if (!load.tables) return !catalogue_exists(catalogue_);
     bool same = catalogue_exists(catalogue_);
@@ -72,14 +151,12 @@ class Replay {
   const InitCheck* check() const { return checked_ ? &check_ : nullptr; }
 
  private:
-  void keep_first(const std::array<std::int32_t, TAG_TABLES>& counts) {
-    if (!catalogue_exists(catalogue_)) return;
-    check_.Stop = STOP_OUT_OF_MEMORY;
+  void keep_first(const TableCounts& counts) {
     for_each_kind(catalogue_, [&](auto& table, int kind) {
-      for (std::int32_t i = counts[kind]; i < table.Count; ++i) std::free(table.Entries[i].Name);
-      if (counts[kind] >= 0 && counts[kind] < table.Count) {
-        table.Count = static_cast<std::int16_t>(counts[kind]);
-      }
+      std::int32_t kept = counts[static_cast<std::size_t>(kind)];
+      if (kept < 0 || kept >= table.Count) return;
+      for (std::int32_t i = kept; i < table.Count; ++i) std::free(table.Entries[i].Name);
+      table.Count = static_cast<std::int16_t>(kept);
     });
   }
 

@@ -300,11 +300,11 @@ def plant_report(t, update):
             t.fail(f"the run with the report {what} differs from the reported run")
 
 
-def report_load(text):
+def report_load(text, ended="read"):
     """The facts of one DCSLoad of `text`, as the driver writes them."""
     lines = "\n".join("|" + line for line in text.split("\n"))
     return (f"== DCSLoad: dravik32 test\nreport-format 1\nlength {len(text)}\n{lines}\n"
-            f"crc32 {zlib.crc32(text.encode()):08X}\nload read\n")
+            f"crc32 {zlib.crc32(text.encode()):08X}\nload {ended}\n")
 
 
 def report_replay(t):
@@ -344,6 +344,21 @@ def report_replay(t):
              ["initialization string: 5 bytes\nunusable: the string holds 5 bytes;",
               "catalogue: none\n"] + [f"result: 0, refused: {words}\n"
                                        for words in refusals.values()])
+    # Memory ran out in the driver at its last record, which it did not
+    # store, or as it made the tables: the replay reads what the driver read.
+    for tables, configured, says in [
+            ("AI 1 AO 0 DI 0 DO 0 DCD 0 CALC 0", "result 1",
+             ["reading: stopped early: out of memory\n", "catalogue: AI 1, AO 0,",
+              'process variable 0 V1 ds 1: unbound: no tag named "V1"; it stands at line 5, '
+              'after the reading stopped\n']),
+            ("none", "result 0 no-catalogue",
+             ["reading: stopped early: out of memory\n", "catalogue: none\n"])]:
+        ran_out = t.write("ran_out.report", report_load(second, "out-of-memory") +
+                          f"catalogue {tables}\n== DCSConfigure\n" +
+                          items.format(-1).replace("code 1", "code 0").replace("result 1\n", "") +
+                          configured + "\n")
+        t.expect(f"explain of a load that ran out of memory, tables {tables}",
+                 t("explain", ran_out), 0, says)
     # The report's items are a case for diff: the old string binds V1, the
     # new one lacks it.
     moved = t.write("moved.init", second.replace("V1", "W1"))
