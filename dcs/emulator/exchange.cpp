@@ -161,8 +161,9 @@ bool read_calc(DCSCtrl& ctrl, TagCatalogue& catalogue, const ItemSlots& item,
 
 // Returns the status of the library's call, or 0 when no call was made.
 // A controller of a list with the driver's fields. Without its slots nothing
-// says what it reads, so no value it holds is this step's.
-std::int32_t read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue) {
+// says what it reads, so no value it holds is this step's. Built into the
+// list's loop, as the reads are.
+[[gnu::always_inline]] inline std::int32_t read_controller(DCSCtrl& ctrl, TagCatalogue& catalogue) {
   if (ctrl.Active == 0 || ctrl.Fields == nullptr) {
     ctrl.OutValid = 0;
     return 0;
