@@ -300,8 +300,6 @@ void exchange_step(DCSData* data, TagCatalogue& catalogue, FailedReads* failures
   // The tables and the lists are read once: no library call changes them,
   // and local copies spare reading them again after every call.
   TagCatalogue tables = catalogue;
-  // Without counts, no controller is counted: one test per failed read.
-  if (failures == nullptr) counted = 0;
   // Items of a list without the driver's fields have no slots to read:
   // no controller of it holds this step's value.
   if (data->CtrlDefCnt >= DRIVER_FIELDS) {

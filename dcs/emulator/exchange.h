@@ -12,7 +12,7 @@ struct FailedReads {
 
 // One step: controllers read from the emulator, then process variables
 // written to it. Each failed read of controller i below `counted` is counted
-// in failures[i].
+// in failures[i]; without counts, `counted` is 0.
 void exchange_step(DCSData* data, TagCatalogue& catalogue, FailedReads* failures = nullptr,
                    std::int32_t counted = 0);
 
