@@ -344,6 +344,18 @@ def report_replay(t):
              ["initialization string: 5 bytes\nunusable: the string holds 5 bytes;",
               "catalogue: none\n"] + [f"result: 0, refused: {words}\n"
                                        for words in refusals.values()])
+    # The same in JSON, and a load whose buffer the driver could not get.
+    refused.write_text(refused.read_text() + "== DCSLoad: dravik32 test\nreport-format 1\n"
+                       "length 100\nload out-of-memory\ncatalogue none\n")
+    events = json.loads(t("explain", refused, "--json").stdout)["events"]
+    summary = [(e["entry_point"], e.get("result"), e.get("refused"),
+                [w["code"] for w in e.get("warnings", [])], e.get("catalogue", "-"))
+               for e in events]
+    expected = [("DCSLoad", "too-short", None, ["too-short"], None)] + \
+        [("DCSConfigure", 0, check, [], "-") for check in refusals] + \
+        [("DCSLoad", "out-of-memory", None, ["out-of-memory"], None)]
+    if summary != expected:
+        t.fail(f"explain --json of refusals: {summary}, expected {expected}")
     # Memory ran out in the driver at its last record, which it did not
     # store, or as it made the tables: the replay reads what the driver read.
     for tables, configured, says in [
