@@ -371,6 +371,14 @@ def report_replay(t):
                           configured + "\n")
         t.expect(f"explain of a load that ran out of memory, tables {tables}",
                  t("explain", ran_out), 0, says)
+    # Memory ran out at a record in the middle: the one after it is unread too.
+    middle = "plant tags, three records\n*AI*\nA,x,1,0,1\nB,x,1,0,1\nC,x,1,0,1\n"
+    ran_out = t.write("middle.report", report_load(middle, "out-of-memory") +
+                      "catalogue AI 1 AO 0 DI 0 DO 0 DCD 0 CALC 0\n== DCSConfigure\n"
+                      'process-variable 0 active "B" ds 1 code 0 index -1\nresult 1\n')
+    t.expect("explain of a load that ran out of memory in the middle", t("explain", ran_out), 0,
+             ['process variable 0 B ds 1: unbound: no tag named "B"; it stands at line 4, '
+              'after the reading stopped; did you mean'])
     # The report's items are a case for diff: the old string binds V1, the
     # new one lacks it.
     moved = t.write("moved.init", second.replace("V1", "W1"))
